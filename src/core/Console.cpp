@@ -1,0 +1,96 @@
+#include "core/Console.hpp"
+
+#include "core/Utf8Input.hpp"
+
+#include <istream>
+#include <ostream>
+#include <utility>
+
+namespace {
+
+constexpr std::string_view pausePrompt = "Для продолжения нажмите любую клавишу . . . ";
+
+// Home, erase the screen, erase the scrollback.
+constexpr std::string_view terminalClear = "\x1b[H\x1b[2J\x1b[3J";
+
+// A page break marks a new screen in a file or a pipe, without escape codes.
+constexpr std::string_view pageBreak = "\f";
+
+} // namespace
+
+Console::Console(std::istream& in, std::ostream& out, bool outputIsTerminal, KeyWait waitForKey)
+    : in_(in)
+    , out_(out)
+    , outputIsTerminal_(outputIsTerminal)
+    , waitForKey_(std::move(waitForKey))
+{
+}
+
+void Console::write(std::string_view text)
+{
+    out_ << text;
+}
+
+void Console::write(std::int32_t number)
+{
+    out_ << number;
+}
+
+void Console::endLine()
+{
+    out_ << '\n';
+    out_.flush();
+}
+
+template <typename T>
+std::optional<T> Console::noteEnd(std::optional<T> result)
+{
+    if (!result) {
+        inputEnded_ = true;
+    }
+    return result;
+}
+
+std::optional<std::string> Console::readCharacter()
+{
+    out_.flush();
+    skipWhiteSpace(in_);
+    return noteEnd(readUtf8Character(in_));
+}
+
+std::optional<std::string> Console::takeCharacter()
+{
+    out_.flush();
+    return noteEnd(readUtf8Character(in_));
+}
+
+std::optional<std::string> Console::readName()
+{
+    out_.flush();
+    std::optional<NameLine> line = noteEnd(readNameLine(in_));
+    if (!line) {
+        return std::nullopt;
+    }
+    return std::move(line->name);
+}
+
+bool Console::inputEnded() const
+{
+    return inputEnded_;
+}
+
+void Console::pauseScreen()
+{
+    out_ << pausePrompt;
+    out_.flush();
+    if (waitForKey_) {
+        waitForKey_();
+    }
+    endLine();
+}
+
+void Console::clearScreen()
+{
+    out_ << (outputIsTerminal_ ? terminalClear : pageBreak);
+    out_.flush();
+}

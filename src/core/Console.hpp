@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Everything the game says and hears goes through here, so each screen can be driven from a
+// string in tests and the real terminal stays behind two settings chosen once at start.
+class Console {
+public:
+    using KeyWait = std::function<void()>;
+
+    // outputIsTerminal: clearing writes escape codes instead of a page break.
+    // waitForKey: how a pause waits for a key; empty when input is not a terminal.
+    Console(std::istream& in, std::ostream& out, bool outputIsTerminal = false, KeyWait waitForKey = {});
+
+    void write(std::string_view text);
+    void write(std::int32_t number);
+
+    // A line end: a line feed, then everything written so far is shown.
+    void endLine();
+
+    // One character after any white space, as typed at a prompt.
+    std::optional<std::string> readCharacter();
+
+    // One character exactly as it comes, white space included.
+    std::optional<std::string> takeCharacter();
+
+    // The rest of the line as a name, cleaned of control characters and cut to length.
+    std::optional<std::string> readName();
+
+    // True once a read found standard input at its end; the game then winds down quietly.
+    bool inputEnded() const;
+
+    void pauseScreen();
+    void clearScreen();
+
+private:
+    // Marks the end of input when a read came back empty.
+    template <typename T>
+    std::optional<T> noteEnd(std::optional<T> result);
+
+    std::istream& in_;
+    std::ostream& out_;
+    bool outputIsTerminal_;
+    KeyWait waitForKey_;
+    bool inputEnded_ = false;
+};

@@ -1,0 +1,29 @@
+#include "core/ReadChoice.hpp"
+
+#include <string>
+
+char toLowerAscii(char letter)
+{
+    if (letter >= 'A' && letter <= 'Z') {
+        return static_cast<char>(letter - 'A' + 'a');
+    }
+    return letter;
+}
+
+std::optional<char> readChoice(Console& console, const std::function<void()>& showPrompt, std::string_view accepted)
+{
+    while (true) {
+        showPrompt();
+        const std::optional<std::string> key = console.readCharacter();
+        if (!key) {
+            return std::nullopt;
+        }
+        // A character of several bytes is never one of the accepted Latin letters.
+        if (key->size() == 1) {
+            const char letter = toLowerAscii(key->front());
+            if (accepted.find(letter) != std::string_view::npos) {
+                return letter;
+            }
+        }
+    }
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "core/Console.hpp"
+
+#include <functional>
+#include <optional>
+#include <string_view>
+
+// Writes the prompt and reads one key, lower-cased; a key outside `accepted` brings the whole
+// prompt back. Nothing when input ends, and the prompt is then not written again.
+std::optional<char> readChoice(Console& console, const std::function<void()>& showPrompt, std::string_view accepted);
+
+// Lower-cases a Latin letter and leaves every other byte alone, whatever the user's locale.
+char toLowerAscii(char letter);

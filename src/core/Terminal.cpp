@@ -1,0 +1,142 @@
+#include "core/Terminal.hpp"
+
+#include <cerrno>
+#include <csignal>
+#include <initializer_list>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+// The settings to go back to, kept where a signal handler can reach them.
+termios savedSettings{};
+volatile std::sig_atomic_t keyModeOn = 0;
+
+void applySettings(const termios& settings)
+{
+    ::tcsetattr(STDIN_FILENO, TCSANOW, &settings);
+}
+
+void restoreTerminal()
+{
+    if (keyModeOn != 0) {
+        applySettings(savedSettings);
+        keyModeOn = 0;
+    }
+}
+
+// One key at a time, unseen; Ctrl-C still raises its signal.
+termios keySettings(const termios& original, cc_t minimumBytes, cc_t tenthsOfSecond)
+{
+    termios settings = original;
+    settings.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
+    settings.c_cc[VMIN] = minimumBytes;
+    settings.c_cc[VTIME] = tenthsOfSecond;
+    return settings;
+}
+
+void enterKeyMode()
+{
+    if (::tcgetattr(STDIN_FILENO, &savedSettings) != 0) {
+        return;
+    }
+    keyModeOn = 1;
+    applySettings(keySettings(savedSettings, 1, 0));
+}
+
+struct KeyModeGuard {
+    KeyModeGuard() { enterKeyMode(); }
+    ~KeyModeGuard() { restoreTerminal(); }
+    KeyModeGuard(const KeyModeGuard&) = delete;
+    KeyModeGuard& operator=(const KeyModeGuard&) = delete;
+};
+
+bool readByte(unsigned char& byte)
+{
+    while (true) {
+        const ssize_t got = ::read(STDIN_FILENO, &byte, 1);
+        if (got == 1) {
+            return true;
+        }
+        if (got == 0 || errno != EINTR) {
+            return false;
+        }
+    }
+}
+
+// The rest of a key that sends several bytes (an arrow, a Cyrillic letter), so none of it is
+// left behind to turn up in the next answer. Bytes typed later are not touched.
+void readRestOfKey(unsigned char first)
+{
+    const bool isEscapeSequence = first == 0x1B;
+    int continuationBytes = first >= 0xF0 ? 3 : first >= 0xE0 ? 2 : first >= 0xC0 ? 1 : 0;
+    if (!isEscapeSequence && continuationBytes == 0) {
+        return;
+    }
+    applySettings(keySettings(savedSettings, 0, 1));
+    unsigned char byte = 0;
+    while ((isEscapeSequence || continuationBytes-- > 0) && readByte(byte)) {
+    }
+}
+
+void installHandler(int signalNumber, void (*handler)(int), int flags)
+{
+    struct sigaction action{};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = flags;
+    ::sigaction(signalNumber, &action, nullptr);
+}
+
+void restoreAndReraise(int signalNumber)
+{
+    restoreTerminal();
+    std::signal(signalNumber, SIG_DFL);
+    std::raise(signalNumber);
+}
+
+void restoreAndStop(int /*signalNumber*/)
+{
+    const bool wasWaiting = keyModeOn != 0;
+    restoreTerminal();
+    std::signal(SIGTSTP, SIG_DFL);
+    sigset_t stopSignal;
+    sigemptyset(&stopSignal);
+    sigaddset(&stopSignal, SIGTSTP);
+    ::sigprocmask(SIG_UNBLOCK, &stopSignal, nullptr);
+    std::raise(SIGTSTP);
+    // Continued: wait for the key again as before.
+    installHandler(SIGTSTP, restoreAndStop, SA_RESTART);
+    if (wasWaiting) {
+        enterKeyMode();
+    }
+}
+
+} // namespace
+
+bool isTerminal(int fd)
+{
+    return ::isatty(fd) == 1;
+}
+
+void waitForKeyFromTerminal()
+{
+    const KeyModeGuard guard;
+    unsigned char key = 0;
+    if (readByte(key)) {
+        readRestOfKey(key);
+    }
+}
+
+void restoreTerminalOnSignals()
+{
+    for (const int signalNumber : {SIGINT, SIGQUIT, SIGTERM, SIGHUP}) {
+        installHandler(signalNumber, restoreAndReraise, SA_RESETHAND | SA_NODEFER);
+    }
+    installHandler(SIGTSTP, restoreAndStop, SA_RESTART);
+}
+
+void ignoreFileSizeSignal()
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+}

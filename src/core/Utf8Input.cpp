@@ -1,0 +1,103 @@
+#include "core/Utf8Input.hpp"
+
+namespace {
+
+constexpr int endOfStream = std::char_traits<char>::eof();
+
+bool isContinuationByte(int byte)
+{
+    return byte >= 0x80 && byte <= 0xBF;
+}
+
+// How many continuation bytes a byte announces when it starts a character.
+int continuationCount(int byte)
+{
+    if (byte >= 0xC0 && byte <= 0xDF) {
+        return 1;
+    }
+    if (byte >= 0xE0 && byte <= 0xEF) {
+        return 2;
+    }
+    if (byte >= 0xF0 && byte <= 0xF7) {
+        return 3;
+    }
+    return 0;
+}
+
+bool isWhiteSpaceByte(int byte)
+{
+    return byte == ' ' || byte == '\t' || byte == '\n' || byte == '\r' || byte == '\v' || byte == '\f';
+}
+
+} // namespace
+
+std::optional<std::string> readUtf8Character(std::istream& in)
+{
+    const int lead = in.get();
+    if (lead == endOfStream) {
+        return std::nullopt;
+    }
+    std::string character(1, static_cast<char>(lead));
+    for (int left = continuationCount(lead); left > 0; --left) {
+        // A byte that does not continue the character stays for the next read.
+        if (!isContinuationByte(in.peek())) {
+            break;
+        }
+        character += static_cast<char>(in.get());
+    }
+    return character;
+}
+
+void skipWhiteSpace(std::istream& in)
+{
+    while (isWhiteSpaceByte(in.peek())) {
+        in.get();
+    }
+}
+
+bool isControlCharacter(std::string_view character)
+{
+    if (character.size() != 1) {
+        return false;
+    }
+    const auto byte = static_cast<unsigned char>(character.front());
+    return byte < 0x20 || byte == 0x7F;
+}
+
+std::optional<NameLine> readNameLine(std::istream& in)
+{
+    if (in.peek() == endOfStream) {
+        return std::nullopt;
+    }
+    NameLine line;
+    std::size_t kept = 0;
+    while (true) {
+        const std::optional<std::string> character = readUtf8Character(in);
+        if (!character) {
+            line.reachedEnd = true;
+            break;
+        }
+        if (*character == "\n") {
+            break;
+        }
+        if (isControlCharacter(*character) || kept == maxNameCharacters) {
+            continue;
+        }
+        line.name += *character;
+        ++kept;
+    }
+    return line;
+}
+
+bool skipRestOfLine(std::istream& in)
+{
+    while (true) {
+        const int byte = in.get();
+        if (byte == endOfStream) {
+            return true;
+        }
+        if (byte == '\n') {
+            return false;
+        }
+    }
+}

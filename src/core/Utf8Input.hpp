@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstddef>
+#include <istream>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// A name keeps at most this many characters; a Cyrillic letter counts as one.
+inline constexpr std::size_t maxNameCharacters = 11;
+
+// Reads one UTF-8 character: a lead byte takes the continuation bytes that follow it, up to
+// the count it announces; any other byte stands alone. Nothing when the stream has ended.
+std::optional<std::string> readUtf8Character(std::istream& in);
+
+// Skips spaces, tabs, line feeds, carriage returns, vertical tabs and form feeds.
+void skipWhiteSpace(std::istream& in);
+
+// Bytes 0x00-0x1F and 0x7F: never kept in a name, so they cannot reach the screen later.
+bool isControlCharacter(std::string_view character);
+
+struct NameLine {
+    std::string name;
+    bool reachedEnd = false; // The stream ended before a line break was found.
+};
+
+// Reads the rest of a line as a name: control characters are dropped, then the first
+// maxNameCharacters characters are kept and the rest of the line is read and thrown away,
+// so memory stays bounded however long the line. Nothing when the stream has already ended.
+std::optional<NameLine> readNameLine(std::istream& in);
+
+// Throws away the rest of a line, its line break included; true when the stream ended first.
+bool skipRestOfLine(std::istream& in);

@@ -1,0 +1,116 @@
+#include "core/Character.hpp"
+#include "core/Console.hpp"
+#include "core/Game.hpp"
+#include "core/ReadChoice.hpp"
+
+#include <cstdint>
+#include <string_view>
+
+namespace {
+
+struct ClassTemplate {
+    bool isWarrior;
+    bool isMage;
+    bool isRogue;
+    std::int32_t health;
+    std::int32_t mana;
+    std::int32_t strength;
+    std::int32_t attack;
+    std::string_view greeting;
+};
+
+constexpr std::int32_t startingCoins = 200;
+
+constexpr ClassTemplate warriorTemplate{
+    true, false, false, 200, 20, 50, 20,
+    "Прекрасно вы решили стать Воином! Это замечатльно именно таких нам и не хватает сейчас, а то все "
+    "знаете ли магичить хотят, фу! Что может быть лучше топора?!"};
+
+constexpr ClassTemplate mageTemplate{
+    false, true, false, 100, 100, 30, 10,
+    "Прекрасно вы решили стать Магом! Это замечатльно именно таких нам и не хватает сейчас, а то все "
+    "знаете ли махать топором хотят, фу! Мозга выдимо у них нету!"};
+
+constexpr ClassTemplate rogueTemplate{
+    false, false, true, 130, 20, 40, 15,
+    "Прекрасно вы решили стать Вором! Это замечатльно именно таких нам и не хватает сейчас, а то все "
+    "знаете ли махать топором хотят, фу! Хитрость наше все!"};
+
+void applyTemplate(Character& character, const ClassTemplate& column)
+{
+    character.isWarrior = column.isWarrior;
+    character.isMage = column.isMage;
+    character.isRogue = column.isRogue;
+    character.exp = 0;
+    character.health = column.health;
+    character.mana = column.mana;
+    character.strength = column.strength;
+    character.coins = startingCoins;
+    character.attack = column.attack;
+    // Every ceiling starts at its current value.
+    character.maxMana = character.mana;
+    character.maxStrength = character.strength;
+    character.maxHealth = character.health;
+}
+
+// The trainer greets the new hero, asks the name and hands over the starting coins.
+void createCharacter(Character& character, const ClassTemplate& column, Console& console)
+{
+    applyTemplate(character, column);
+    console.write(column.greeting);
+    console.endLine();
+    console.write("Что-то я заболтался, а как вас кстати зовут?\n");
+    // Normally the line break typed after the class key.
+    if (!console.takeCharacter()) {
+        return;
+    }
+    std::optional<std::string> name = console.readName();
+    if (!name) {
+        return;
+    }
+    character.name = std::move(*name);
+    console.write("Вы поперхнулись? Ааа, это ваше имя, родители вас видимо не очень любили. Кстати я "
+                  "совсем забыл, вот ваши начальные 200 монет. Не задерживайтесь, вам не одному надо "
+                  "рассказать, про то кем можно стать.\n");
+    console.endLine();
+    console.write("получено 200 монет\n\n");
+    console.pauseScreen();
+    console.clearScreen();
+}
+
+void showClassList(Console& console)
+{
+    console.write("(W)arrior(Самое большое количество хп и выносливости)\n"
+                  "(M)age(Умеет использовать магию)\n"
+                  "(R)ogue(Умеет открывать сундуки и наносить крит.урон)\n");
+}
+
+} // namespace
+
+void Character::becomeWarrior(Console& console)
+{
+    createCharacter(*this, warriorTemplate, console);
+}
+
+void Character::becomeMage(Console& console)
+{
+    createCharacter(*this, mageTemplate, console);
+}
+
+void Character::becomeRogue(Console& console)
+{
+    createCharacter(*this, rogueTemplate, console);
+}
+
+void chooseClass(Character& character, Console& console)
+{
+    console.endLine();
+    const std::optional<char> ch = readChoice(console, [&] { showClassList(console); }, "wmr");
+    if (ch == 'w') {
+        character.becomeWarrior(console);
+    } else if (ch == 'm') {
+        character.becomeMage(console);
+    } else if (ch == 'r') {
+        character.becomeRogue(console);
+    }
+}

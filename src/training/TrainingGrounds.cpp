@@ -1,0 +1,108 @@
+#include "core/Character.hpp"
+#include "core/ClampedMath.hpp"
+#include "core/Console.hpp"
+#include "core/Game.hpp"
+#include "core/ReadChoice.hpp"
+#include "training/TrainingGrounds.hpp"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace {
+
+constexpr std::int32_t trainingPrice = 100;
+constexpr std::int32_t trainingGain = 5;
+
+struct Training {
+    std::string_view offer;
+    std::string_view success;
+    std::string_view refusal;
+    std::int32_t Character::*field;
+};
+
+constexpr Training staminaTraining{
+    "Потренируюка я тебя сегодня на выносливость, ну не бесплатно конечно, 100 дашь?(y\n)\n",
+    "Ну и отлично давай приступим\nСпустя два час...\nОтлично потренировались приходи еще когда надумаешь\n\n\n",
+    "Приходи когда надумаешь\n", &Character::maxStrength};
+
+constexpr Training attackTraining{
+    "Потренируюка я тебя сегодня на атаку, ну не бесплатно конечно, 100 дашь?(y\n)\n",
+    staminaTraining.success, "Приходи когда надумаешь\n", &Character::attack};
+
+constexpr Training healthTraining{
+    "Потренируюка я тебя сегодня на здоровье, ну не бесплатно конечно, 100 дашь?(y\n)\n",
+    "Ну и отлично давай приступим\nСпустя два час...\nОтлично потренировались приходи еще когда надумаешь",
+    "Приходи когда надумаешь", &Character::maxHealth};
+
+// The trainer offers, the player answers y to pay; the price is taken whatever the balance.
+void runTraining(Character& character, Console& console, const Training& training)
+{
+    console.write(training.offer);
+    const std::optional<std::string> choice = console.readCharacter();
+    if (!choice) {
+        return;
+    }
+    console.clearScreen();
+    if (*choice == "y" || *choice == "Y") {
+        console.write(training.success);
+        console.endLine();
+        character.*training.field = addClamped(character.*training.field, trainingGain);
+        character.coins = addClamped(character.coins, -trainingPrice);
+        console.write("-100 монет");
+        console.endLine();
+    } else {
+        console.write(training.refusal);
+    }
+    console.pauseScreen();
+    console.clearScreen();
+}
+
+void showTrainingMenu(Console& console)
+{
+    console.write("Какую тренировку предпочитаете в это время суток\n");
+    console.write("Тренировка выносливости(S)\nТренировка силы атаки(A)\nТренировка Здоровья(H)\n");
+    console.endLine();
+}
+
+} // namespace
+
+void trainStamina(Character& character, Console& console)
+{
+    if (character.isMage) {
+        console.write("Ты же маг, нафига тебе выносливость? Иди качай ману. Вот народ пошел, хотят все да "
+                      "сразу, ей богу...\n");
+        console.pauseScreen();
+        console.clearScreen();
+        console.pauseScreen();
+        console.clearScreen();
+        return;
+    }
+    runTraining(character, console, staminaTraining);
+}
+
+void trainAttack(Character& character, Console& console)
+{
+    runTraining(character, console, attackTraining);
+}
+
+void trainHealth(Character& character, Console& console)
+{
+    runTraining(character, console, healthTraining);
+}
+
+void runTrainingMenu(Character& character, Console& console)
+{
+    const std::optional<char> choice = readChoice(console, [&] { showTrainingMenu(console); }, "sah");
+    if (!choice) {
+        return;
+    }
+    console.clearScreen();
+    if (*choice == 's') {
+        trainStamina(character, console);
+    } else if (*choice == 'a') {
+        trainAttack(character, console);
+    } else {
+        trainHealth(character, console);
+    }
+}
