@@ -1,0 +1,161 @@
+#include "TestSupport.hpp"
+
+#include "core/ReadChoice.hpp"
+#include "core/Utf8Input.hpp"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <sstream>
+
+namespace {
+
+// Asks for one of "pftsm" with the prompt "?" and reports the answer and how often it asked.
+struct Asked {
+    std::optional<char> choice;
+    int prompts = 0;
+};
+
+Asked ask(ScriptedConsole& screen)
+{
+    Asked asked;
+    asked.choice = readChoice(screen.console, [&] {
+        ++asked.prompts;
+        screen.console.write("?");
+    }, "pftsm");
+    return asked;
+}
+
+TEST(ReadChoice, TakesTheFirstKeyAndLeavesTheRestOfTheLine)
+{
+    ScriptedConsole screen("  tsx\n");
+    EXPECT_EQ(ask(screen).choice, 't');
+    EXPECT_EQ(ask(screen).choice, 's');
+    EXPECT_EQ(screen.console.readCharacter(), "x");
+}
+
+TEST(ReadChoice, SkipsEmptyLinesWithoutAskingAgain)
+{
+    ScriptedConsole screen("\n\n \t\r\n\v\fm\n");
+    const Asked asked = ask(screen);
+    EXPECT_EQ(asked.choice, 'm');
+    EXPECT_EQ(asked.prompts, 1);
+    EXPECT_EQ(screen.output(), "?");
+}
+
+TEST(ReadChoice, AsksAgainForEveryRejectedKey)
+{
+    ScriptedConsole screen("1\nq\nT\n");
+    const Asked asked = ask(screen);
+    EXPECT_EQ(asked.choice, 't');
+    EXPECT_EQ(asked.prompts, 3);
+}
+
+TEST(ReadChoice, UpperCaseKeysAreAcceptedAsLowerCase)
+{
+    ScriptedConsole screen("P F T S M");
+    for (const char expected : {'p', 'f', 't', 's', 'm'}) {
+        EXPECT_EQ(ask(screen).choice, expected);
+    }
+}
+
+TEST(ReadChoice, RejectsACyrillicOrBrokenKeyOnceAsAWhole)
+{
+    // "т" is two bytes; 0xFF and a stray continuation byte are characters of their own.
+    for (const std::string input : {"т\nt\n", "\xFF\nt\n", "\x80t\n"}) {
+        ScriptedConsole screen(input);
+        const Asked asked = ask(screen);
+        EXPECT_EQ(asked.choice, 't');
+        EXPECT_EQ(asked.prompts, 2) << input;
+    }
+}
+
+TEST(ReadChoice, EndOfInputEndsTheQuestionWithoutAskingAgain)
+{
+    for (const std::string input : {"", "\n \n", "1"}) {
+        ScriptedConsole screen(input);
+        const Asked asked = ask(screen);
+        EXPECT_EQ(asked.choice, std::nullopt);
+        EXPECT_EQ(asked.prompts, input == "1" ? 2 : 1) << input;
+        EXPECT_TRUE(screen.console.inputEnded());
+    }
+}
+
+TEST(Utf8Input, ACharacterStopsAtTheFirstByteThatDoesNotContinueIt)
+{
+    std::istringstream in("\xD0" "a" "\xE2\x82\xAC" "\xF0\x9F\x98\x80" "\xF8" "\xE2\x82" "b");
+    for (const std::string expected : {"\xD0", "a", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\xF8", "\xE2\x82", "b"}) {
+        EXPECT_EQ(readUtf8Character(in), expected);
+    }
+    EXPECT_EQ(readUtf8Character(in), std::nullopt);
+}
+
+std::optional<std::string> nameFrom(ScriptedConsole& screen)
+{
+    return screen.console.readName();
+}
+
+TEST(NameInput, KeepsElevenCharactersAndDropsTheRestOfTheLine)
+{
+    ScriptedConsole screen("Ivan\n"
+                           "Abcdefghijk\n"
+                           "Abcdefghijklmnop\n"
+                           "Александр Македонский\n"
+                           " padded  \n"
+                           "\n"
+                           "next");
+    EXPECT_EQ(nameFrom(screen), "Ivan");
+    EXPECT_EQ(nameFrom(screen), "Abcdefghijk");
+    EXPECT_EQ(nameFrom(screen), "Abcdefghijk");
+    EXPECT_EQ(nameFrom(screen), "Александр М");
+    EXPECT_EQ(nameFrom(screen), " padded  ");
+    EXPECT_EQ(nameFrom(screen), "");
+    EXPECT_EQ(nameFrom(screen), "next");
+    EXPECT_FALSE(screen.console.inputEnded());
+    EXPECT_EQ(nameFrom(screen), std::nullopt);
+    EXPECT_TRUE(screen.console.inputEnded());
+}
+
+TEST(NameInput, DropsControlCharactersBeforeCounting)
+{
+    // An arrow key, a delete, a tab, a NUL and the carriage return of a Windows line end.
+    ScriptedConsole screen("\x1b[AIv\x7F\tan" + std::string(1, '\0') + "\x01" "ABCDEFGHIJ\r\nafter\n");
+    EXPECT_EQ(nameFrom(screen), "[AIvanABCDE");
+    EXPECT_EQ(nameFrom(screen), "after");
+}
+
+TEST(NameInput, AVeryLongLineIsReadThroughWithoutKeepingIt)
+{
+    ScriptedConsole screen(std::string(4 * 1024 * 1024, 'x') + "\nw\n");
+    EXPECT_EQ(nameFrom(screen), std::string(maxNameCharacters, 'x'));
+    EXPECT_EQ(screen.console.readCharacter(), "w");
+}
+
+TEST(Screen, PauseAndClearWithoutATerminal)
+{
+    ScriptedConsole screen("");
+    screen.console.write("text");
+    screen.console.pauseScreen();
+    screen.console.clearScreen();
+    EXPECT_EQ(screen.output(), "text" + std::string(pausePrompt) + "\f");
+}
+
+TEST(Screen, PauseWaitsForOneKeyAndClearUsesEscapeCodesOnATerminal)
+{
+    std::istringstream in("w\n");
+    std::ostringstream out;
+    int keysAwaited = 0;
+    Console console(in, out, true, [&] {
+        // The prompt is on the screen before the wait begins.
+        EXPECT_EQ(out.str(), "Для продолжения нажмите любую клавишу . . . ");
+        ++keysAwaited;
+    });
+    console.pauseScreen();
+    console.clearScreen();
+    EXPECT_EQ(keysAwaited, 1);
+    EXPECT_EQ(out.str(), std::string(pausePrompt) + "\x1b[H\x1b[2J\x1b[3J");
+    // The pause took nothing from the game's own input.
+    EXPECT_EQ(console.readCharacter(), "w");
+}
+
+} // namespace

@@ -1,0 +1,73 @@
+#include "TestSupport.hpp"
+
+#include "core/Character.hpp"
+#include "core/Game.hpp"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const std::string mainMenu = std::string(mainMenuHeader)
+                             + "Сыграть в таверне в кости(P)\nПойти в ближайшую локацию(F)\nТренироватся(T)\n"
+                               "Увидеть свои характеристики и количество денег(M)\nСохранить игру(S)\n";
+
+std::string menuOutput(const std::string& input, Character character = {})
+{
+    ScriptedConsole screen(input);
+    runMainMenu(character, screen.console);
+    return screen.output();
+}
+
+TEST(MainMenu, TavernAndTripClearTheScreenAndEndTheGame)
+{
+    EXPECT_EQ(menuOutput("p\nt\n"), mainMenu + "\f");
+    EXPECT_EQ(menuOutput("F\nt\n"), mainMenu + "\f");
+}
+
+TEST(MainMenu, ARejectedKeyWritesTheWholeMenuAgain)
+{
+    EXPECT_EQ(menuOutput("7 x й p"), mainMenu + mainMenu + mainMenu + mainMenu + "\f");
+}
+
+TEST(MainMenu, TheSheetIsTheLastScreen)
+{
+    Character character;
+    character.isWarrior = true;
+    const std::string output = menuOutput("m\nt\n", character);
+    EXPECT_TRUE(output.starts_with(mainMenu + "\fExp = 0\n"));
+    EXPECT_TRUE(output.ends_with("Вы воин\n" + std::string(pausePrompt) + "\f"));
+    EXPECT_EQ(countOf(output, mainMenuHeader), 1);
+}
+
+TEST(MainMenu, TrainingsComeBackToTheMenuUntilInputEnds)
+{
+    Character character;
+    character.isRogue = true;
+    ScriptedConsole screen("t\na\ny\nt\nh\nn\n");
+    runMainMenu(character, screen.console);
+    EXPECT_EQ(countOf(screen.output(), mainMenuHeader), 3);
+    EXPECT_TRUE(screen.output().ends_with(mainMenu));
+    EXPECT_TRUE(screen.console.inputEnded());
+}
+
+TEST(StartUp, ANewPlayerMeetsTheIntroductionThenTheMenuAndTheGameEndsWithAPause)
+{
+    const TemporaryFolder folder;
+    writeFile("Intro.txt", "Сказ.");
+    ScriptedConsole screen("r\nЛис\np\n");
+    EXPECT_EQ(runGame(screen.console), 0);
+    const std::string output = screen.output();
+    EXPECT_TRUE(output.starts_with("Сказ.\n\n\n(W)arrior"));
+    EXPECT_TRUE(output.ends_with("\f" + mainMenu + "\f" + std::string(pausePrompt)));
+}
+
+TEST(StartUp, EndOfInputAtTheMenuEndsTheGameWithoutShowingItAgain)
+{
+    const TemporaryFolder folder;
+    ScriptedConsole screen("r\nЛис\n");
+    EXPECT_EQ(runGame(screen.console), 0);
+    EXPECT_TRUE(screen.output().ends_with("\f" + mainMenu + std::string(pausePrompt)));
+    EXPECT_EQ(countOf(screen.output(), mainMenuHeader), 1);
+}
+
+} // namespace
