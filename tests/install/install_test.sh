@@ -22,8 +22,9 @@ libexecdir=$(cache_value CMAKE_INSTALL_LIBEXECDIR)
 # An empty DATADIR in the cache means the default, which is DATAROOTDIR.
 datadir=$(cache_value CMAKE_INSTALL_DATADIR)
 [ -n "$datadir" ] || datadir=$(cache_value CMAKE_INSTALL_DATAROOTDIR)
-[ -n "$bindir" ] && [ -n "$libexecdir" ] && [ -n "$datadir" ] ||
+if [ -z "$bindir" ] || [ -z "$libexecdir" ] || [ -z "$datadir" ]; then
     fail "the build has no install dirs; is packaging/ added to the project?"
+fi
 
 tmp=$(mktemp -d)
 trap 'rm -rf -- "$tmp"' EXIT
@@ -145,6 +146,10 @@ mv -- "$prefix" "$moved"
 play "$tmp/second start" $'m\n' moved "$moved/$bindir/rpg" HOME="$home" XDG_DATA_HOME="$data_home"
 expect_status 0 moved
 expect_output moved "Name = Ivan"
+# Started by a relative path, with a CDPATH that makes cd chatty.
+play "$moved" $'m\n' relative-path "$bindir/rpg" HOME="$home" XDG_DATA_HOME="$data_home" CDPATH="$moved"
+expect_status 0 relative-path
+expect_output relative-path "Name = Ivan"
 
 # The launcher replaces itself with the game, so the game's exit status and signals reach the
 # caller unchanged; a stand-in game reports its process id, arguments and folder.
