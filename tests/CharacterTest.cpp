@@ -13,7 +13,7 @@ TEST(Character, StartsWithoutClassAndWithDefinedValues)
     EXPECT_FALSE(hasClass(character));
     EXPECT_EQ(character.name, "");
     for (const auto value : {character.exp, character.mana, character.health, character.strength, character.coins,
-                             character.attack, character.maxMana, character.maxHealth, character.maxStrength}) {
+             character.attack, character.maxMana, character.maxHealth, character.maxStrength}) {
         EXPECT_EQ(value, 0);
     }
 }
@@ -50,8 +50,8 @@ TEST(CharacterSheet, ListsNumbersNameAndClassThenPausesAndClears)
     character.isRogue = true;
     ScriptedConsole screen("");
     character.showCharacterSheet(screen.console);
-    EXPECT_EQ(screen.output(), "Exp = 7\nHealth = 130\nMana = 20\nStrenght = 40\nName = Тень\nВы вор\n"
-                               + std::string(pausePrompt) + "\f");
+    EXPECT_EQ(screen.output(),
+        "Exp = 7\nHealth = 130\nMana = 20\nStrenght = 40\nName = Тень\nВы вор\n" + std::string(pausePrompt) + "\f");
 }
 
 TEST(CharacterSheet, NamesEachClassFromItsOwnFlag)
@@ -63,7 +63,7 @@ TEST(CharacterSheet, NamesEachClassFromItsOwnFlag)
         std::string classLines;
     };
     for (const Case& sheet : {Case{false, false, true, "Вы воин\n"}, Case{false, true, false, "Вы маг\n"},
-                              Case{true, true, true, "Вы воин\nВы вор\nВы маг\n"}, Case{false, false, false, ""}}) {
+             Case{true, true, true, "Вы воин\nВы вор\nВы маг\n"}, Case{false, false, false, ""}}) {
         Character character = sampleCharacter();
         character.isRogue = sheet.rogue;
         character.isMage = sheet.mage;

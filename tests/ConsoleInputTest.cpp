@@ -19,10 +19,10 @@ struct Asked {
 Asked ask(ScriptedConsole& screen)
 {
     Asked asked;
-    asked.choice = readChoice(screen.console, [&] {
+    asked.choice = readChoice(screen.console, "pftsm", [&] {
         ++asked.prompts;
         screen.console.write("?");
-    }, "pftsm");
+    });
     return asked;
 }
 
@@ -83,7 +83,13 @@ TEST(ReadChoice, EndOfInputEndsTheQuestionWithoutAskingAgain)
 
 TEST(Utf8Input, ACharacterStopsAtTheFirstByteThatDoesNotContinueIt)
 {
-    std::istringstream in("\xD0" "a" "\xE2\x82\xAC" "\xF0\x9F\x98\x80" "\xF8" "\xE2\x82" "b");
+    std::istringstream in("\xD0"
+                          "a"
+                          "\xE2\x82\xAC"
+                          "\xF0\x9F\x98\x80"
+                          "\xF8"
+                          "\xE2\x82"
+                          "b");
     for (const std::string expected : {"\xD0", "a", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\xF8", "\xE2\x82", "b"}) {
         EXPECT_EQ(readUtf8Character(in), expected);
     }
@@ -119,7 +125,9 @@ TEST(NameInput, KeepsElevenCharactersAndDropsTheRestOfTheLine)
 TEST(NameInput, DropsControlCharactersBeforeCounting)
 {
     // An arrow key, a delete, a tab, a NUL and the carriage return of a Windows line end.
-    ScriptedConsole screen("\x1b[AIv\x7F\tan" + std::string(1, '\0') + "\x01" "ABCDEFGHIJ\r\nafter\n");
+    ScriptedConsole screen("\x1b[AIv\x7F\tan" + std::string(1, '\0')
+        + "\x01"
+          "ABCDEFGHIJ\r\nafter\n");
     EXPECT_EQ(nameFrom(screen), "[AIvanABCDE");
     EXPECT_EQ(nameFrom(screen), "after");
 }

@@ -8,8 +8,8 @@
 namespace {
 
 const std::string mainMenu = std::string(mainMenuHeader)
-                             + "Сыграть в таверне в кости(P)\nПойти в ближайшую локацию(F)\nТренироватся(T)\n"
-                               "Увидеть свои характеристики и количество денег(M)\nСохранить игру(S)\n";
+    + "Сыграть в таверне в кости(P)\nПойти в ближайшую локацию(F)\nТренироватся(T)\n"
+      "Увидеть свои характеристики и количество денег(M)\nСохранить игру(S)\n";
 
 std::string menuOutput(const std::string& input, Character character = {})
 {

@@ -68,9 +68,9 @@ TEST(ClassChoice, EachClassGetsItsTemplateAndTheStartingCoins)
         bool warrior, mage, rogue;
         int health, mana, strength, attack;
     };
-    for (const Expected& column : {Expected{"wW", true, false, false, 200, 20, 50, 20},
-                                   Expected{"mM", false, true, false, 100, 100, 30, 10},
-                                   Expected{"rR", false, false, true, 130, 20, 40, 15}}) {
+    for (const Expected& column :
+        {Expected{"wW", true, false, false, 200, 20, 50, 20}, Expected{"mM", false, true, false, 100, 100, 30, 10},
+            Expected{"rR", false, false, true, 130, 20, 40, 15}}) {
         for (const char key : column.keys) {
             const Character c = createFrom(std::string(1, key) + "\nГерой\n").character;
             EXPECT_EQ(c.isWarrior, column.warrior) << key;
@@ -99,9 +99,10 @@ TEST(ClassChoice, TheTrainerGreetsAsksTheNameAndPaysInThatOrder)
                                 "совсем забыл, вот ваши начальные 200 монет. Не задерживайтесь, вам не одному "
                                 "надо рассказать, про то кем можно стать.\n\n";
     // The line end before the list comes once; a rejected key brings back the list alone.
-    EXPECT_EQ(created.output, "\n" + std::string(classList) + std::string(classList) + greeting
-                                  + "Что-то я заболтался, а как вас кстати зовут?\n" + comment
-                                  + "получено 200 монет\n\n" + std::string(pausePrompt) + "\f");
+    EXPECT_EQ(created.output,
+        "\n" + std::string(classList) + std::string(classList) + greeting
+            + "Что-то я заболтался, а как вас кстати зовут?\n" + comment + "получено 200 монет\n\n"
+            + std::string(pausePrompt) + "\f");
 }
 
 TEST(ClassChoice, TheCharacterAfterTheKeyIsDroppedAndTheRestOfTheLineIsTheName)

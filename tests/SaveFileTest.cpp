@@ -183,8 +183,8 @@ TEST(LoadGame, TheClassIsAlwaysExactlyOneFlag)
         bool rogue, mage, warrior;
     };
     for (const Case& file : {Case{"1\n0\n", true, false, false}, Case{"0\n7\n", false, false, true},
-                             Case{"1\n1\n", false, true, false}, Case{"0\n0\n", false, true, false},
-                             Case{"", false, true, false}, Case{"-1\nwarrior\n", true, false, false}}) {
+             Case{"1\n1\n", false, true, false}, Case{"0\n0\n", false, true, false}, Case{"", false, true, false},
+             Case{"-1\nwarrior\n", true, false, false}}) {
         Character previous;
         previous.isWarrior = true;
         const Character c = characterFrom(head + file.flagLines, previous);
@@ -255,10 +255,10 @@ TEST(SavedGame, ContinuingShowsTheMessageThenTheMenu)
     ScriptedConsole screen("m\n");
     EXPECT_EQ(runGame(screen.console), 0);
     const std::string output = screen.output();
-    EXPECT_TRUE(output.starts_with("Вы уже играли, загружаю...\n" + std::string(pausePrompt) + "\f"
-                                   + std::string(mainMenuHeader)));
-    EXPECT_NE(output.find("Exp = 3\nHealth = 100\nMana = 100\nStrenght = 30\nName = Мерлин\nВы маг\n"),
-              std::string::npos);
+    EXPECT_TRUE(output.starts_with(
+        "Вы уже играли, загружаю...\n" + std::string(pausePrompt) + "\f" + std::string(mainMenuHeader)));
+    EXPECT_NE(
+        output.find("Exp = 3\nHealth = 100\nMana = 100\nStrenght = 30\nName = Мерлин\nВы маг\n"), std::string::npos);
 }
 
 } // namespace

@@ -2,13 +2,13 @@
 
 #include "core/Console.hpp"
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <string>
 #include <string_view>
-#include <cstdlib>
 
 // A console that reads a fixed script and records everything the game writes.
 struct ScriptedConsole {

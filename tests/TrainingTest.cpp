@@ -78,11 +78,11 @@ TEST(Training, TheScreensOfAPaidAndARefusedTraining)
 
     Character warrior = newCharacter(false);
     EXPECT_EQ(train(warrior, "x\na\ny\n"),
-              menu + menu + "\fПотренируюка я тебя сегодня на атаку, ну не бесплатно конечно, 100 дашь?(y\n)\n\f"
-                  + done + "\n\n\n\n-100 монет\n" + pauseAndClear);
+        menu + menu + "\fПотренируюка я тебя сегодня на атаку, ну не бесплатно конечно, 100 дашь?(y\n)\n\f" + done
+            + "\n\n\n\n-100 монет\n" + pauseAndClear);
     EXPECT_EQ(train(warrior, "h\ny\n"),
-              menu + "\fПотренируюка я тебя сегодня на здоровье, ну не бесплатно конечно, 100 дашь?(y\n)\n\f"
-                  + done + "\n-100 монет\n" + pauseAndClear);
+        menu + "\fПотренируюка я тебя сегодня на здоровье, ну не бесплатно конечно, 100 дашь?(y\n)\n\f" + done
+            + "\n-100 монет\n" + pauseAndClear);
     // The refused health training leaves the pause prompt on the same line.
     EXPECT_TRUE(train(warrior, "h\nn\n").ends_with("\fПриходи когда надумаешь" + pauseAndClear));
 }
@@ -94,7 +94,7 @@ TEST(Training, AMageIsRefusedStaminaWithTwoPausesButMayTrainTheRest)
     const std::string pauseAndClear = std::string(pausePrompt) + "\f";
     EXPECT_TRUE(output.ends_with("\fТы же маг, нафига тебе выносливость? Иди качай ману. Вот народ пошел, хотят все "
                                  "да сразу, ей богу...\n"
-                                 + pauseAndClear + pauseAndClear));
+        + pauseAndClear + pauseAndClear));
     EXPECT_EQ(mage.maxStrength, 50);
     EXPECT_EQ(mage.coins, 200);
     train(mage, "a\ny\n");

@@ -21,7 +21,7 @@ void showMainMenu(Console& console)
 void runMainMenu(Character& character, Console& console)
 {
     while (true) {
-        const std::optional<char> choice = readChoice(console, [&] { showMainMenu(console); }, "pftsm");
+        const std::optional<char> choice = readChoice(console, "pftsm", [&] { showMainMenu(console); });
         if (!choice) {
             return;
         }

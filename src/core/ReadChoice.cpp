@@ -10,7 +10,7 @@ char toLowerAscii(char letter)
     return letter;
 }
 
-std::optional<char> readChoice(Console& console, const std::function<void()>& showPrompt, std::string_view accepted)
+std::optional<char> readChoice(Console& console, std::string_view accepted, const std::function<void()>& showPrompt)
 {
     while (true) {
         showPrompt();

@@ -75,13 +75,12 @@ void readRestOfKey(unsigned char first)
     }
     applySettings(keySettings(savedSettings, 0, 1));
     unsigned char byte = 0;
-    while ((isEscapeSequence || continuationBytes-- > 0) && readByte(byte)) {
-    }
+    while ((isEscapeSequence || continuationBytes-- > 0) && readByte(byte)) {}
 }
 
 void installHandler(int signalNumber, void (*handler)(int), int flags)
 {
-    struct sigaction action{};
+    struct sigaction action = {};
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
     action.sa_flags = flags;

@@ -21,20 +21,35 @@ struct ClassTemplate {
 
 constexpr std::int32_t startingCoins = 200;
 
-constexpr ClassTemplate warriorTemplate{
-    true, false, false, 200, 20, 50, 20,
-    "Прекрасно вы решили стать Воином! Это замечатльно именно таких нам и не хватает сейчас, а то все "
-    "знаете ли магичить хотят, фу! Что может быть лучше топора?!"};
+constexpr ClassTemplate warriorTemplate{.isWarrior = true,
+    .isMage = false,
+    .isRogue = false,
+    .health = 200,
+    .mana = 20,
+    .strength = 50,
+    .attack = 20,
+    .greeting = "Прекрасно вы решили стать Воином! Это замечатльно именно таких нам и не хватает сейчас, а то все "
+                "знаете ли магичить хотят, фу! Что может быть лучше топора?!"};
 
-constexpr ClassTemplate mageTemplate{
-    false, true, false, 100, 100, 30, 10,
-    "Прекрасно вы решили стать Магом! Это замечатльно именно таких нам и не хватает сейчас, а то все "
-    "знаете ли махать топором хотят, фу! Мозга выдимо у них нету!"};
+constexpr ClassTemplate mageTemplate{.isWarrior = false,
+    .isMage = true,
+    .isRogue = false,
+    .health = 100,
+    .mana = 100,
+    .strength = 30,
+    .attack = 10,
+    .greeting = "Прекрасно вы решили стать Магом! Это замечатльно именно таких нам и не хватает сейчас, а то все "
+                "знаете ли махать топором хотят, фу! Мозга выдимо у них нету!"};
 
-constexpr ClassTemplate rogueTemplate{
-    false, false, true, 130, 20, 40, 15,
-    "Прекрасно вы решили стать Вором! Это замечатльно именно таких нам и не хватает сейчас, а то все "
-    "знаете ли махать топором хотят, фу! Хитрость наше все!"};
+constexpr ClassTemplate rogueTemplate{.isWarrior = false,
+    .isMage = false,
+    .isRogue = true,
+    .health = 130,
+    .mana = 20,
+    .strength = 40,
+    .attack = 15,
+    .greeting = "Прекрасно вы решили стать Вором! Это замечатльно именно таких нам и не хватает сейчас, а то все "
+                "знаете ли махать топором хотят, фу! Хитрость наше все!"};
 
 void applyTemplate(Character& character, const ClassTemplate& column)
 {
@@ -105,7 +120,7 @@ void Character::becomeRogue(Console& console)
 void chooseClass(Character& character, Console& console)
 {
     console.endLine();
-    const std::optional<char> ch = readChoice(console, [&] { showClassList(console); }, "wmr");
+    const std::optional<char> ch = readChoice(console, "wmr", [&] { showClassList(console); });
     if (ch == 'w') {
         character.becomeWarrior(console);
     } else if (ch == 'm') {

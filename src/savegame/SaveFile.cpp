@@ -19,10 +19,9 @@ namespace {
 const std::filesystem::path saveFileName = "chartype1.txt";
 
 // Lines 1 to 9, in file order.
-constexpr std::array<std::int32_t Character::*, 9> numberLines{
-    &Character::health, &Character::attack,    &Character::exp,
-    &Character::mana,   &Character::coins,     &Character::strength,
-    &Character::maxHealth, &Character::maxStrength, &Character::maxMana};
+constexpr std::array<std::int32_t Character::*, 9> numberLines{&Character::health, &Character::attack, &Character::exp,
+    &Character::mana, &Character::coins, &Character::strength, &Character::maxHealth, &Character::maxStrength,
+    &Character::maxMana};
 
 bool isDigit(int byte)
 {

@@ -1,9 +1,9 @@
+#include "training/TrainingGrounds.hpp"
 #include "core/Character.hpp"
 #include "core/ClampedMath.hpp"
 #include "core/Console.hpp"
 #include "core/Game.hpp"
 #include "core/ReadChoice.hpp"
-#include "training/TrainingGrounds.hpp"
 
 #include <cstdint>
 #include <string>
@@ -22,18 +22,23 @@ struct Training {
 };
 
 constexpr Training staminaTraining{
-    "Потренируюка я тебя сегодня на выносливость, ну не бесплатно конечно, 100 дашь?(y\n)\n",
-    "Ну и отлично давай приступим\nСпустя два час...\nОтлично потренировались приходи еще когда надумаешь\n\n\n",
-    "Приходи когда надумаешь\n", &Character::maxStrength};
+    .offer = "Потренируюка я тебя сегодня на выносливость, ну не бесплатно конечно, 100 дашь?(y\n)\n",
+    .success = "Ну и отлично давай приступим\nСпустя два час...\n"
+               "Отлично потренировались приходи еще когда надумаешь\n\n\n",
+    .refusal = "Приходи когда надумаешь\n",
+    .field = &Character::maxStrength};
 
 constexpr Training attackTraining{
-    "Потренируюка я тебя сегодня на атаку, ну не бесплатно конечно, 100 дашь?(y\n)\n",
-    staminaTraining.success, "Приходи когда надумаешь\n", &Character::attack};
+    .offer = "Потренируюка я тебя сегодня на атаку, ну не бесплатно конечно, 100 дашь?(y\n)\n",
+    .success = staminaTraining.success,
+    .refusal = "Приходи когда надумаешь\n",
+    .field = &Character::attack};
 
 constexpr Training healthTraining{
-    "Потренируюка я тебя сегодня на здоровье, ну не бесплатно конечно, 100 дашь?(y\n)\n",
-    "Ну и отлично давай приступим\nСпустя два час...\nОтлично потренировались приходи еще когда надумаешь",
-    "Приходи когда надумаешь", &Character::maxHealth};
+    .offer = "Потренируюка я тебя сегодня на здоровье, ну не бесплатно конечно, 100 дашь?(y\n)\n",
+    .success = "Ну и отлично давай приступим\nСпустя два час...\nОтлично потренировались приходи еще когда надумаешь",
+    .refusal = "Приходи когда надумаешь",
+    .field = &Character::maxHealth};
 
 // The trainer offers, the player answers y to pay; the price is taken whatever the balance.
 void runTraining(Character& character, Console& console, const Training& training)
@@ -93,7 +98,7 @@ void trainHealth(Character& character, Console& console)
 
 void runTrainingMenu(Character& character, Console& console)
 {
-    const std::optional<char> choice = readChoice(console, [&] { showTrainingMenu(console); }, "sah");
+    const std::optional<char> choice = readChoice(console, "sah", [&] { showTrainingMenu(console); });
     if (!choice) {
         return;
     }

@@ -1,0 +1,299 @@
+#!/usr/bin/env bash
+# Plays the real game inside tmux, as a person at a terminal would, and checks what only a real
+# terminal shows: the Russian text, pauses that wait for one unseen key, screens that really
+# clear, and a terminal left usable after Ctrl-C or Ctrl-Z in the middle of a pause.
+#
+# Usage: terminal_test.sh PATH_TO_RPG
+# Exits 0 when every check passes, otherwise 1 with the reason and the screen it saw.
+
+set -u
+
+fail() {
+    printf 'FAIL: %s\n' "$1" >&2
+    if [ -n "${pane:-}" ]; then
+        printf -- '--- screen of the game pane ---\n' >&2
+        screen "$pane" >&2 || true
+        printf -- '--- end of screen ---\n' >&2
+    fi
+    exit 1
+}
+
+pass() {
+    printf 'ok: %s\n' "$1"
+}
+
+[ $# -eq 1 ] || { printf 'usage: %s PATH_TO_RPG\n' "$0" >&2; exit 2; }
+rpg=$(cd "$(dirname "$1")" 2>/dev/null && pwd)/$(basename "$1")
+[ -x "$rpg" ] || { printf 'FAIL: %s is not an executable game binary\n' "$1" >&2; exit 1; }
+command -v tmux >/dev/null 2>&1 || { printf 'FAIL: tmux is not installed (apt-get install tmux)\n' >&2; exit 1; }
+command -v stty >/dev/null 2>&1 || { printf 'FAIL: stty is not installed\n' >&2; exit 1; }
+
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
+unset TMUX TMUX_PANE
+
+# How long one expectation may take to come true on a busy machine.
+timeout_seconds=10
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/rpg-term.XXXXXX") || { printf 'FAIL: no temporary folder\n' >&2; exit 1; }
+socket="$work/tmux.sock"
+game_dir="$work/game"
+output_log="$work/pane-output.log"
+stop_script="$work/stop-and-resume.sh"
+
+cleanup() {
+    tmux -S "$socket" kill-server >/dev/null 2>&1 || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 129' HUP
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+t() {
+    tmux -u -S "$socket" -f /dev/null "$@"
+}
+
+# The visible screen, wrapped lines joined and trailing blanks dropped.
+screen() {
+    t capture-pane -p -J -t "$1" | sed "s/[[:space:]]*\$//"
+}
+
+# The scrollback and the visible screen together.
+screen_and_history() {
+    t capture-pane -p -J -S - -t "$1" | sed "s/[[:space:]]*\$//"
+}
+
+# The line mode and echo flags of a pane's terminal, read from outside so no shell in the pane
+# can touch them first: "icanon echo" in line mode, "-icanon -echo" while a key is awaited.
+modes_of() {
+    local tty settings
+    tty=$(t display -p -t "$1" '#{pane_tty}')
+    settings=$(stty -a -F "$tty" 2>&1) || { printf 'unreadable(%s)' "$settings"; return; }
+    settings=$(tr ' ;' '\n\n' <<<"$settings" | grep -x -e icanon -e -icanon -e echo -e -echo)
+    printf '%s' "${settings//$'\n'/ }"
+}
+
+# Polls the screen until FIXED_TEXT shows, as a substring (-F) or a whole line (-xF).
+wait_for() {
+    local pane=$1 how=$2 text=$3 why=$4
+    local deadline=$((SECONDS + timeout_seconds))
+    while true; do
+        if grep -q "$how" -- "$text" <<<"$(screen "$pane")"; then
+            return 0
+        fi
+        [ "$SECONDS" -lt "$deadline" ] || fail "$why: \"$text\" did not appear within $timeout_seconds s"
+        sleep 0.1
+    done
+}
+
+wait_until_gone() {
+    local pane=$1 text=$2 why=$3
+    local deadline=$((SECONDS + timeout_seconds))
+    while true; do
+        if ! grep -qF -- "$text" <<<"$(screen "$pane")"; then
+            return 0
+        fi
+        [ "$SECONDS" -lt "$deadline" ] || fail "$why: \"$text\" was still on the screen after $timeout_seconds s"
+        sleep 0.1
+    done
+}
+
+wait_for_modes() {
+    local pane=$1 expected=$2 why=$3 seen
+    local deadline=$((SECONDS + timeout_seconds))
+    while true; do
+        seen=$(modes_of "$pane")
+        [ "$seen" = "$expected" ] && return 0
+        [ "$SECONDS" -lt "$deadline" ] || fail "$why: the terminal shows \"$seen\", not \"$expected\", after $timeout_seconds s"
+        sleep 0.1
+    done
+}
+
+# Waits, then makes sure something has still not happened.
+still_absent() {
+    local pane=$1 text=$2 why=$3
+    sleep 1
+    if grep -qF -- "$text" <<<"$(screen "$pane")"; then
+        fail "$why"
+    fi
+}
+
+# Counts the whole screen lines equal to TEXT.
+count_lines() {
+    grep -cxF -- "$2" <<<"$(screen "$1")"
+}
+
+# True when the bytes the pane received contain TEXT; compared byte for byte.
+output_contains() {
+    (
+        LC_ALL=C
+        log=$(cat "$output_log")
+        [[ $log == *"$1"* ]]
+    )
+}
+
+wait_for_output() {
+    local text=$1 why=$2
+    local deadline=$((SECONDS + timeout_seconds))
+    until output_contains "$text"; do
+        [ "$SECONDS" -lt "$deadline" ] || fail "$why"
+        sleep 0.1
+    done
+}
+
+intro_line='Над Тихим Омутом встаёт туман, и ворота тренировочного двора ещё закрыты.'
+warrior_line='(W)arrior(Самое большое количество хп и выносливости)'
+name_question='Что-то я заболтался, а как вас кстати зовут?'
+warrior_greeting='Прекрасно вы решили стать Воином!'
+coins_line='получено 200 монет'
+pause_prompt='Для продолжения нажмите любую клавишу . . .'
+menu_title='::::::Меню:::::::'
+clear_codes=$'\e[H\e[2J\e[3J'
+key_mode='-icanon -echo'
+line_mode='icanon echo'
+
+mkdir -p "$game_dir" "$work/home" || fail "cannot prepare $work"
+printf '%s\n' "$intro_line" >"$game_dir/Intro.txt"
+
+# Job control lets the game be stopped and continued; this shell only watches what the game
+# leaves behind, so it must not put the terminal back in order itself.
+cat >"$stop_script" <<'EOF'
+modes() {
+    stty -a | tr ' ;' '\n\n' | grep -x -e icanon -e -icanon -e echo -e -echo | tr '\n' ' '
+}
+set -m
+"$RPG"
+status=$?
+# The stopped game left the cursor after its prompt.
+echo
+echo "stopped-status=$status"
+echo "stopped-modes: $(modes)"
+IFS= read -r line
+echo "stopped-read=[$line]"
+fg
+status=$?
+echo "final-status=$status"
+echo "final-modes: $(modes)"
+EOF
+
+# Each shell starts clean: no rc files, a known prompt, UTF-8, and the game and the helper
+# script reachable through the environment.
+pane_shell=(env -i HOME="$work/home" PATH="$PATH" TERM=screen LANG=C.UTF-8 LC_ALL=C.UTF-8
+    'PS1=rpg-test$ ' RPG="$rpg" STOP_SCRIPT="$stop_script" bash --norc --noprofile)
+
+pane=$(t new-session -d -P -F '#{pane_id}' -s rpg -x 100 -y 40 -c "$game_dir" -- "${pane_shell[@]}") \
+    || fail "tmux could not start a session"
+size=$(t display -p -t "$pane" '#{pane_width}x#{pane_height}')
+[ "$size" = "100x40" ] || fail "the pane is $size, not 100x40"
+t pipe-pane -t "$pane" -o "cat >> $(printf '%q' "$output_log")" || fail "tmux could not log the pane"
+wait_for "$pane" -xF 'rpg-test$' "the shell in the pane did not start"
+
+# Without job control the shell leaves the terminal exactly as the game left it after Ctrl-C;
+# with it, bash would repair the terminal itself and hide a game that does not.
+t send-keys -t "$pane" 'set +m; "$RPG"' Enter
+
+# The introduction and the class list, in Russian.
+wait_for "$pane" -xF "$warrior_line" "the class list did not show"
+wait_for "$pane" -F "$intro_line" "the introduction from Intro.txt did not show"
+pass "the introduction and the class list show in Russian"
+
+# The warrior's greeting, a Cyrillic name, then the first pause.
+t send-keys -t "$pane" w Enter
+wait_for "$pane" -F "$name_question" "choosing the warrior did not ask for a name"
+wait_for "$pane" -F "$warrior_greeting" "choosing the warrior did not show the trainer's greeting"
+t send-keys -t "$pane" -l 'Иван'
+t send-keys -t "$pane" Enter
+wait_for "$pane" -F "$coins_line" "giving the name did not hand over the coins"
+wait_for "$pane" -F "$pause_prompt" "the pause after the name did not show its prompt"
+wait_for_modes "$pane" "$key_mode" "the pause did not switch the terminal to single unseen keys"
+still_absent "$pane" "$menu_title" "the main menu showed without a key being pressed: the pause did not wait"
+pass "the pause waits with the terminal in single-key mode without echo"
+
+# One letter, no Enter, ends the pause; it is never echoed, and the screen is cleared.
+t send-keys -t "$pane" x
+wait_for "$pane" -F "$menu_title" "one key press at the pause did not bring up the main menu"
+wait_for_output "$pause_prompt "$'\r\n'"$clear_codes" \
+    "after the pause prompt the terminal did not get a line end and the clear codes (the key was echoed, or the clear is wrong)"
+if output_contains "$pause_prompt x"; then
+    fail "the key pressed at the pause was echoed"
+fi
+pass "one key ends the pause unseen"
+
+visible=$(screen "$pane")
+for gone in "$intro_line" "$warrior_greeting" "$name_question" "$coins_line"; do
+    if grep -qF -- "$gone" <<<"$visible"; then
+        fail "the menu screen still shows text from before the clear: \"$gone\""
+    fi
+done
+history=$(screen_and_history "$pane")
+for gone in "$intro_line" "$warrior_greeting" "$name_question" "$coins_line"; do
+    if grep -qF -- "$gone" <<<"$history"; then
+        fail "the scrollback still holds text from before the clear: \"$gone\""
+    fi
+done
+[ "$(count_lines "$pane" "$warrior_line")" -eq 0 ] || fail "the class list survived the clear"
+pass "the screen and the scrollback are cleared before the menu"
+
+# Ctrl-C while the character sheet waits for a key.
+t send-keys -t "$pane" m Enter
+wait_for "$pane" -xF 'Name = Иван' "the character sheet did not show the Cyrillic name"
+wait_for "$pane" -xF 'Вы воин' "the character sheet did not name the class"
+wait_for "$pane" -F "$pause_prompt" "the character sheet did not pause"
+wait_for_modes "$pane" "$key_mode" "the character sheet's pause did not switch to single keys"
+t send-keys -t "$pane" C-c
+wait_for "$pane" -xF 'rpg-test$' "the shell prompt did not come back after Ctrl-C"
+t send-keys -t "$pane" 'echo "status=$?"' Enter
+wait_for "$pane" -xF 'status=130' "the game did not end by SIGINT (exit status 130) after Ctrl-C"
+t send-keys -t "$pane" \
+    'echo "modes: $(stty -a | tr " ;" "\n\n" | grep -x -e icanon -e -icanon -e echo -e -echo | tr "\n" " ")"; IFS= read -r line; echo "read=[$line]"' Enter
+wait_for "$pane" -xF "modes: $line_mode" "after Ctrl-C stty -a does not show icanon and echo"
+t send-keys -t "$pane" -l 'typed-after-ctrl-c'
+wait_for "$pane" -xF 'typed-after-ctrl-c' "after Ctrl-C typed text is not echoed"
+t send-keys -t "$pane" Enter
+wait_for "$pane" -xF 'read=[typed-after-ctrl-c]' "after Ctrl-C a typed line does not reach the shell"
+pass "Ctrl-C at a pause ends the game with status 130 and leaves line mode and echo on"
+
+# Ctrl-Z at a pause, in a fresh window: the game is stopped by a small job-control script that
+# reports the terminal as the stopped game left it, reads a line, then continues the game.
+pane=$(t new-window -d -P -F '#{pane_id}' -t rpg -c "$game_dir" -- "${pane_shell[@]}") \
+    || fail "tmux could not open a second window"
+wait_for "$pane" -xF 'rpg-test$' "the shell in the second window did not start"
+t send-keys -t "$pane" 'bash --norc --noprofile "$STOP_SCRIPT"' Enter
+wait_for "$pane" -xF '(R)ogue(Умеет открывать сундуки и наносить крит.урон)' "the second game did not show the class list"
+t send-keys -t "$pane" r Enter
+wait_for "$pane" -F "$name_question" "choosing the rogue did not ask for a name"
+t send-keys -t "$pane" -l 'Ольга'
+t send-keys -t "$pane" Enter
+wait_for "$pane" -F "$pause_prompt" "the second game's first pause did not show"
+wait_for_modes "$pane" "$key_mode" "the second game's first pause did not switch to single keys"
+t send-keys -t "$pane" x
+wait_for "$pane" -F "$menu_title" "the second game's menu did not show after one key"
+t send-keys -t "$pane" m Enter
+wait_for "$pane" -xF 'Name = Ольга' "the second game's character sheet did not show"
+wait_for "$pane" -xF 'Вы вор' "the second game's character sheet did not name the rogue"
+wait_for_modes "$pane" "$key_mode" "the second game's sheet pause did not switch to single keys"
+t send-keys -t "$pane" C-z
+wait_for "$pane" -xF 'stopped-status=148' "Ctrl-Z at a pause did not stop the game"
+wait_for "$pane" -xF "stopped-modes: $line_mode" "while the game is stopped stty -a does not show icanon and echo"
+wait_for_modes "$pane" "$line_mode" "while the game is stopped the terminal is not in line mode with echo"
+t send-keys -t "$pane" -l 'typed-while-stopped'
+wait_for "$pane" -xF 'typed-while-stopped' "while the game is stopped typed text is not echoed"
+t send-keys -t "$pane" Enter
+wait_for "$pane" -xF 'stopped-read=[typed-while-stopped]' "while the game is stopped a typed line does not reach the shell"
+pass "Ctrl-Z at a pause stops the game with line mode and echo back on"
+
+# Continued, the game waits for its key again; a Cyrillic letter is two bytes, and the second
+# must not be left over to end the next pause by itself.
+wait_for_modes "$pane" "$key_mode" "after fg the game did not go back to waiting for a single key"
+t send-keys -t "$pane" -l 'ж'
+wait_until_gone "$pane" 'Name = Ольга' "a key after fg did not end the sheet's pause"
+wait_for "$pane" -F "$pause_prompt" "the game's last pause did not show"
+wait_for_modes "$pane" "$key_mode" "the game's last pause did not switch to single keys"
+still_absent "$pane" 'final-status=' "the last pause ended by itself: the rest of the Cyrillic key was left over"
+t send-keys -t "$pane" q
+wait_for "$pane" -xF 'final-status=0' "the continued game did not end with status 0 after its last pause"
+wait_for "$pane" -xF "final-modes: $line_mode" "after the game ended stty -a does not show icanon and echo"
+pass "after fg the game waits for a key again and runs to its end"
+
+printf 'terminal test: all checks passed\n'
+exit 0
