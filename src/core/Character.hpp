@@ -10,6 +10,10 @@ class Character {
 public:
     Character();
     ~Character();
+    Character(const Character&) = default;
+    Character& operator=(const Character&) = default;
+    Character(Character&&) = default;
+    Character& operator=(Character&&) = default;
 
     // Lists the main numbers, the name and the class; the last screen of a game.
     void showCharacterSheet(Console& console) const;

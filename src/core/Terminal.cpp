@@ -49,6 +49,8 @@ struct KeyModeGuard {
     ~KeyModeGuard() { restoreTerminal(); }
     KeyModeGuard(const KeyModeGuard&) = delete;
     KeyModeGuard& operator=(const KeyModeGuard&) = delete;
+    KeyModeGuard(KeyModeGuard&&) = delete;
+    KeyModeGuard& operator=(KeyModeGuard&&) = delete;
 };
 
 bool readByte(unsigned char& byte)
@@ -78,34 +80,31 @@ void readRestOfKey(unsigned char first)
     while ((isEscapeSequence || continuationBytes-- > 0) && readByte(byte)) {}
 }
 
-void installHandler(int signalNumber, void (*handler)(int), int flags)
+// Handlers run with their own signal unblocked, so raising it again inside takes effect at once.
+void installHandler(int signalNumber, void (*handler)(int))
 {
     struct sigaction action = {};
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = flags;
+    action.sa_flags = SA_RESTART | SA_NODEFER;
     ::sigaction(signalNumber, &action, nullptr);
 }
 
 void restoreAndReraise(int signalNumber)
 {
     restoreTerminal();
-    std::signal(signalNumber, SIG_DFL);
-    std::raise(signalNumber);
+    installHandler(signalNumber, SIG_DFL);
+    static_cast<void>(std::raise(signalNumber));
 }
 
-void restoreAndStop(int /*signalNumber*/)
+void restoreAndStop(int signalNumber)
 {
     const bool wasWaiting = keyModeOn != 0;
     restoreTerminal();
-    std::signal(SIGTSTP, SIG_DFL);
-    sigset_t stopSignal;
-    sigemptyset(&stopSignal);
-    sigaddset(&stopSignal, SIGTSTP);
-    ::sigprocmask(SIG_UNBLOCK, &stopSignal, nullptr);
-    std::raise(SIGTSTP);
+    installHandler(signalNumber, SIG_DFL);
+    static_cast<void>(std::raise(signalNumber));
     // Continued: wait for the key again as before.
-    installHandler(SIGTSTP, restoreAndStop, SA_RESTART);
+    installHandler(signalNumber, restoreAndStop);
     if (wasWaiting) {
         enterKeyMode();
     }
@@ -130,12 +129,12 @@ void waitForKeyFromTerminal()
 void restoreTerminalOnSignals()
 {
     for (const int signalNumber : {SIGINT, SIGQUIT, SIGTERM, SIGHUP}) {
-        installHandler(signalNumber, restoreAndReraise, SA_RESETHAND | SA_NODEFER);
+        installHandler(signalNumber, restoreAndReraise);
     }
-    installHandler(SIGTSTP, restoreAndStop, SA_RESTART);
+    installHandler(SIGTSTP, restoreAndStop);
 }
 
 void ignoreFileSizeSignal()
 {
-    std::signal(SIGXFSZ, SIG_IGN);
+    installHandler(SIGXFSZ, SIG_IGN);
 }

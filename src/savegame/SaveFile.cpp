@@ -16,7 +16,7 @@
 
 namespace {
 
-const std::filesystem::path saveFileName = "chartype1.txt";
+constexpr const char* saveFileName = "chartype1.txt";
 
 // Lines 1 to 9, in file order.
 constexpr std::array<std::int32_t Character::*, 9> numberLines{&Character::health, &Character::attack, &Character::exp,
