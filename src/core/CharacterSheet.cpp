@@ -1,23 +1,27 @@
 #include "core/Character.hpp"
 #include "core/Console.hpp"
 
+#include <string_view>
+
+namespace {
+
+template <typename Value>
+void writeLabelled(Console& console, std::string_view label, const Value& value)
+{
+    console.write(label);
+    console.write(value);
+    console.endLine();
+}
+
+} // namespace
+
 void Character::showCharacterSheet(Console& console) const
 {
-    console.write("Exp = ");
-    console.write(exp);
-    console.endLine();
-    console.write("Health = ");
-    console.write(health);
-    console.endLine();
-    console.write("Mana = ");
-    console.write(mana);
-    console.endLine();
-    console.write("Strenght = ");
-    console.write(strength);
-    console.endLine();
-    console.write("Name = ");
-    console.write(name);
-    console.endLine();
+    writeLabelled(console, "Exp = ", exp);
+    writeLabelled(console, "Health = ", health);
+    writeLabelled(console, "Mana = ", mana);
+    writeLabelled(console, "Strenght = ", strength);
+    writeLabelled(console, "Name = ", name);
 
     // Each flag speaks for itself, so a mage is named as such.
     if (isWarrior) {
