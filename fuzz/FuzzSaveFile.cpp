@@ -1,0 +1,178 @@
+// The save file's reader on arbitrary content. Whatever a file holds, the character it loads
+// must save and load again unchanged, have exactly one class and a name that is safe to show.
+
+#include "core/Character.hpp"
+#include "savegame/SaveFile.hpp"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <string_view>
+
+namespace {
+
+[[noreturn]] void fail(const std::string& message, std::string_view content)
+{
+    (void)std::fprintf(stderr, "fuzz_save_file: %s\n--- content (%zu bytes) ---\n", message.c_str(), content.size());
+    (void)std::fwrite(content.data(), 1, content.size(), stderr);
+    (void)std::fprintf(stderr, "\n---\n");
+    std::abort();
+}
+
+Character load(std::string_view content, Character character = {})
+{
+    std::istringstream in{std::string(content)};
+    readSaveFile(in, character);
+    return character;
+}
+
+// The numbers in file order, so a field is named by its line.
+std::array<std::int32_t, 9> numbersByLine(const Character& c)
+{
+    return {c.health, c.attack, c.exp, c.mana, c.coins, c.strength, c.maxHealth, c.maxStrength, c.maxMana};
+}
+
+bool sameCharacter(const Character& a, const Character& b)
+{
+    return numbersByLine(a) == numbersByLine(b) && a.name == b.name && a.isRogue == b.isRogue && a.isMage == b.isMage
+        && a.isWarrior == b.isWarrior;
+}
+
+bool isContinuationByte(unsigned char byte)
+{
+    return byte >= 0x80 && byte <= 0xBF;
+}
+
+std::size_t announcedContinuations(unsigned char lead)
+{
+    if (lead >= 0xC0 && lead <= 0xDF) {
+        return 1;
+    }
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        return 2;
+    }
+    if (lead >= 0xF0 && lead <= 0xF7) {
+        return 3;
+    }
+    return 0;
+}
+
+// Characters as the game reads them: a lead byte takes up to the continuation bytes it
+// announces, any other byte stands alone. Counted independently of the game's own reader.
+std::size_t countCharacters(std::string_view text)
+{
+    std::size_t count = 0;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t left = announcedContinuations(static_cast<unsigned char>(text[at]));
+        ++at;
+        while (left > 0 && at < text.size() && isContinuationByte(static_cast<unsigned char>(text[at]))) {
+            ++at;
+            --left;
+        }
+        ++count;
+    }
+    return count;
+}
+
+void checkLoaded(const Character& character, std::string_view which, std::string_view content)
+{
+    const int classes = static_cast<int>(character.isRogue) + static_cast<int>(character.isMage)
+        + static_cast<int>(character.isWarrior);
+    if (classes != 1) {
+        fail(std::string(which) + " has " + std::to_string(classes) + " classes instead of one", content);
+    }
+    for (const char byte : character.name) {
+        const auto value = static_cast<unsigned char>(byte);
+        if (value < 0x20 || value == 0x7F) {
+            fail(std::string(which) + " has control byte " + std::to_string(value) + " in its name", content);
+        }
+    }
+    const std::size_t characters = countCharacters(character.name);
+    if (characters > 11) {
+        fail(std::string(which) + " has a name of " + std::to_string(characters) + " characters", content);
+    }
+}
+
+std::size_t countLineBreaks(std::string_view content)
+{
+    std::size_t count = 0;
+    for (const char byte : content) {
+        count += byte == '\n' ? 1 : 0;
+    }
+    return count;
+}
+
+// A short file fills only the fields of the lines it reaches and leaves the rest alone: line k
+// is reached once k - 1 line breaks precede it. The class is always decided.
+void checkPartialLoad(std::string_view content, const Character& fresh)
+{
+    Character before;
+    before.name = "Старый";
+    before.isWarrior = true;
+    before.health = 11;
+    before.attack = 12;
+    before.exp = 13;
+    before.mana = 14;
+    before.coins = 15;
+    before.strength = 16;
+    before.maxHealth = 17;
+    before.maxStrength = 18;
+    before.maxMana = 19;
+    const Character after = load(content, before);
+
+    const std::size_t breaks = countLineBreaks(content);
+    const auto untouched = numbersByLine(before);
+    const auto loaded = numbersByLine(fresh);
+    const auto got = numbersByLine(after);
+    for (std::size_t line = 1; line <= loaded.size(); ++line) {
+        const std::int32_t expected = breaks >= line - 1 ? loaded[line - 1] : untouched[line - 1];
+        if (got[line - 1] != expected) {
+            fail("loading over an old character gives " + std::to_string(got[line - 1]) + " on line "
+                    + std::to_string(line) + " instead of " + std::to_string(expected),
+                content);
+        }
+    }
+    const std::string& expectedName = breaks >= 9 ? fresh.name : before.name;
+    if (after.name != expectedName) {
+        fail("loading over an old character gives the name '" + after.name + "' instead of '" + expectedName + "'",
+            content);
+    }
+    if (after.isRogue != fresh.isRogue || after.isMage != fresh.isMage || after.isWarrior != fresh.isWarrior) {
+        fail("loading over an old character keeps part of its old class", content);
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string_view content(reinterpret_cast<const char*>(data), size);
+
+    const Character first = load(content);
+    checkLoaded(first, "the loaded character", content);
+
+    const std::string firstText = formatSaveFile(first);
+    if (countLineBreaks(firstText) != 12 || firstText.back() != '\n') {
+        fail("the written save is not twelve lines:\n" + firstText, content);
+    }
+
+    const Character second = load(firstText);
+    checkLoaded(second, "the reloaded character", content);
+    if (!sameCharacter(first, second)) {
+        fail("the character changed on saving and loading again; written as:\n" + firstText + "\nwritten again as:\n"
+                + formatSaveFile(second),
+            content);
+    }
+    if (formatSaveFile(second) != firstText) {
+        fail("saving the reloaded character gives different text:\n" + firstText + "\nthen:\n" + formatSaveFile(second),
+            content);
+    }
+
+    checkPartialLoad(content, first);
+    return 0;
+}
