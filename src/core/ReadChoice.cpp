@@ -2,6 +2,9 @@
 
 #include <string>
 
+namespace {
+
+// Lower-cases a Latin letter and leaves every other byte alone, whatever the user's locale.
 char toLowerAscii(char letter)
 {
     if (letter >= 'A' && letter <= 'Z') {
@@ -9,6 +12,8 @@ char toLowerAscii(char letter)
     }
     return letter;
 }
+
+} // namespace
 
 std::optional<char> readChoice(Console& console, std::string_view accepted, const std::function<void()>& showPrompt)
 {

@@ -9,6 +9,3 @@
 // Writes the prompt and reads one key, lower-cased; a key outside `accepted` brings the whole
 // prompt back. Nothing when input ends, and the prompt is then not written again.
 std::optional<char> readChoice(Console& console, std::string_view accepted, const std::function<void()>& showPrompt);
-
-// Lower-cases a Latin letter and leaves every other byte alone, whatever the user's locale.
-char toLowerAscii(char letter);
