@@ -148,20 +148,23 @@ TEST(Screen, PauseAndClearWithoutATerminal)
     EXPECT_EQ(screen.output(), "text" + std::string(pausePrompt) + "\f");
 }
 
-TEST(Screen, PauseWaitsForOneKeyAndClearUsesEscapeCodesOnATerminal)
+TEST(Screen, PauseWaitsForOneKeyAndClearGoesToTheTerminal)
 {
     std::istringstream in("w\n");
     std::ostringstream out;
     int keysAwaited = 0;
-    Console console(in, out, true, [&] {
+    ScreenControl screen;
+    screen.waitForKey = [&] {
         // The prompt is on the screen before the wait begins.
         EXPECT_EQ(out.str(), "Для продолжения нажмите любую клавишу . . . ");
         ++keysAwaited;
-    });
+    };
+    screen.clear = [](std::ostream& shown) { shown << "<clear>"; };
+    Console console(in, out, screen);
     console.pauseScreen();
     console.clearScreen();
     EXPECT_EQ(keysAwaited, 1);
-    EXPECT_EQ(out.str(), std::string(pausePrompt) + "\x1b[H\x1b[2J\x1b[3J");
+    EXPECT_EQ(out.str(), std::string(pausePrompt) + "<clear>");
     // The pause took nothing from the game's own input.
     EXPECT_EQ(console.readCharacter(), "w");
 }

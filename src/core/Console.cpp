@@ -10,19 +10,15 @@ namespace {
 
 constexpr std::string_view pausePrompt = "Для продолжения нажмите любую клавишу . . . ";
 
-// Home, erase the screen, erase the scrollback.
-constexpr std::string_view terminalClear = "\x1b[H\x1b[2J\x1b[3J";
-
 // A page break marks a new screen in a file or a pipe, without escape codes.
 constexpr std::string_view pageBreak = "\f";
 
 } // namespace
 
-Console::Console(std::istream& in, std::ostream& out, bool outputIsTerminal, KeyWait waitForKey)
+Console::Console(std::istream& in, std::ostream& out, ScreenControl screen)
     : in_(in)
     , out_(out)
-    , outputIsTerminal_(outputIsTerminal)
-    , waitForKey_(std::move(waitForKey))
+    , screen_(std::move(screen))
 {
 }
 
@@ -83,14 +79,19 @@ void Console::pauseScreen()
 {
     out_ << pausePrompt;
     out_.flush();
-    if (waitForKey_) {
-        waitForKey_();
+    if (screen_.waitForKey) {
+        screen_.waitForKey();
     }
     endLine();
 }
 
 void Console::clearScreen()
 {
-    out_ << (outputIsTerminal_ ? terminalClear : pageBreak);
+    if (screen_.clear) {
+        out_.flush();
+        screen_.clear(out_);
+    } else {
+        out_ << pageBreak;
+    }
     out_.flush();
 }

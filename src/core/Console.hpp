@@ -7,15 +7,20 @@
 #include <string>
 #include <string_view>
 
+// How a pause and a clear reach a real screen. Each is chosen once at start and left empty when
+// that side is a file or a pipe: a pause then does not wait, and a clear writes a page break.
+struct ScreenControl {
+    // Waits for one key, unseen; the game's own input is not touched.
+    std::function<void()> waitForKey;
+    // Blanks the screen and its scrollback; gets the game's output stream, already flushed.
+    std::function<void(std::ostream&)> clear;
+};
+
 // Everything the game says and hears goes through here, so each screen can be driven from a
-// string in tests and the real terminal stays behind two settings chosen once at start.
+// string in tests and the real terminal stays behind the screen control chosen once at start.
 class Console {
 public:
-    using KeyWait = std::function<void()>;
-
-    // outputIsTerminal: clearing writes escape codes instead of a page break.
-    // waitForKey: how a pause waits for a key; empty when input is not a terminal.
-    Console(std::istream& in, std::ostream& out, bool outputIsTerminal = false, KeyWait waitForKey = {});
+    Console(std::istream& in, std::ostream& out, ScreenControl screen = {});
 
     void write(std::string_view text);
     void write(std::int32_t number);
@@ -45,7 +50,6 @@ private:
 
     std::istream& in_;
     std::ostream& out_;
-    bool outputIsTerminal_;
-    KeyWait waitForKey_;
+    ScreenControl screen_;
     bool inputEnded_ = false;
 };

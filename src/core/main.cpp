@@ -1,22 +1,12 @@
 #include "core/Console.hpp"
 #include "core/Game.hpp"
-#include "core/Terminal.hpp"
-
-#include <iostream>
-#include <unistd.h>
+#include "platform/Process.hpp"
+#include "platform/Terminal.hpp"
 
 int main()
 {
-    std::ios::sync_with_stdio(false);
-    ignoreFileSizeSignal();
-
-    // Decided once: a terminal gets escape codes and real key waits, a file or a pipe plain text.
-    const bool inputIsTerminal = isTerminal(STDIN_FILENO);
-    Console::KeyWait waitForKey;
-    if (inputIsTerminal) {
-        restoreTerminalOnSignals();
-        waitForKey = waitForKeyFromTerminal;
-    }
-    Console console(std::cin, std::cout, isTerminal(STDOUT_FILENO), waitForKey);
+    prepareProcess();
+    const TerminalStreams terminal = openTerminal();
+    Console console(terminal.input, terminal.output, terminal.screen);
     return runGame(console);
 }

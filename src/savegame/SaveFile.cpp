@@ -5,7 +5,7 @@
 #include "core/Console.hpp"
 #include "core/Game.hpp"
 #include "core/Utf8Input.hpp"
-#include "savegame/DurableFile.hpp"
+#include "platform/DurableFile.hpp"
 
 #include <array>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "savegame/DurableFile.hpp"
+#include "platform/DurableFile.hpp"
 
 #include <cerrno>
 #include <cstdio>

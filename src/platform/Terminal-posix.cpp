@@ -1,12 +1,18 @@
-#include "core/Terminal.hpp"
+#include "platform/Terminal.hpp"
 
 #include <cerrno>
 #include <csignal>
 #include <initializer_list>
+#include <iostream>
+#include <string_view>
 #include <termios.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
+
+// Home, erase the screen, erase the scrollback.
+constexpr std::string_view terminalClear = "\x1b[H\x1b[2J\x1b[3J";
 
 // The settings to go back to, kept where a signal handler can reach them.
 termios savedSettings{};
@@ -110,13 +116,8 @@ void restoreAndStop(int signalNumber)
     }
 }
 
-} // namespace
-
-bool isTerminal(int fd)
-{
-    return ::isatty(fd) == 1;
-}
-
+// Reads one key straight from the terminal, with no echo and no Enter, and puts the terminal
+// back as it was before returning.
 void waitForKeyFromTerminal()
 {
     const KeyModeGuard guard;
@@ -126,6 +127,8 @@ void waitForKeyFromTerminal()
     }
 }
 
+// Ctrl-C, Ctrl-\, a hang-up or a kill while a key is awaited give the terminal back its echo and
+// line mode before the signal takes its usual course; Ctrl-Z likewise before stopping.
 void restoreTerminalOnSignals()
 {
     for (const int signalNumber : {SIGINT, SIGQUIT, SIGTERM, SIGHUP}) {
@@ -134,7 +137,18 @@ void restoreTerminalOnSignals()
     installHandler(SIGTSTP, restoreAndStop);
 }
 
-void ignoreFileSizeSignal()
+} // namespace
+
+TerminalStreams openTerminal()
 {
-    installHandler(SIGXFSZ, SIG_IGN);
+    std::ios::sync_with_stdio(false);
+    ScreenControl screen;
+    if (::isatty(STDIN_FILENO) == 1) {
+        restoreTerminalOnSignals();
+        screen.waitForKey = waitForKeyFromTerminal;
+    }
+    if (::isatty(STDOUT_FILENO) == 1) {
+        screen.clear = [](std::ostream& out) { out << terminalClear; };
+    }
+    return {std::cin, std::cout, std::move(screen)};
 }

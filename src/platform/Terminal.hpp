@@ -1,0 +1,19 @@
+#pragma once
+
+#include "core/Console.hpp"
+
+#include <iosfwd>
+
+// The only place that knows about the real terminal or console window.
+
+// Standard input and output as the game uses them, and how a pause and a clear reach the screen.
+struct TerminalStreams {
+    std::istream& input;
+    std::ostream& output;
+    ScreenControl screen;
+};
+
+// Called once, before anything is read or written. Decides, once, whether each side is a
+// terminal: a file or a pipe gets plain text and pauses that do not wait. While a key is awaited,
+// Ctrl-C and the like give the terminal back its usual settings before they take effect.
+TerminalStreams openTerminal();
