@@ -109,6 +109,19 @@ std::string decodeWindows1251(std::string_view bytes)
     return text;
 }
 
+// What is left to read in a stream that can tell its length, such as a file; zero otherwise.
+std::size_t remainingLength(std::istream& in)
+{
+    const std::streampos here = in.tellg();
+    if (here == std::streampos(-1)) {
+        return 0;
+    }
+    in.seekg(0, std::ios::end);
+    const std::streampos end = in.tellg();
+    in.seekg(here);
+    return end > here ? static_cast<std::size_t>(end - here) : 0;
+}
+
 } // namespace
 
 std::string decodeText(std::string bytes)
@@ -131,9 +144,11 @@ std::string decodeText(std::string bytes)
 
 std::string readDecodedText(std::istream& in)
 {
-    // Read straight into the text in large steps, so a file of many megabytes is copied once.
+    // Read straight into the text in large steps; room for the whole file, and for the last step
+    // that finds its end, is made at once, so a file of many megabytes is neither regrown nor copied.
     constexpr std::size_t step = std::size_t{64} * 1024;
     std::string bytes;
+    bytes.reserve(remainingLength(in) + step);
     while (in) {
         const std::size_t before = bytes.size();
         bytes.resize(before + step);
