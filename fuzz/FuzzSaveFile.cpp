@@ -1,7 +1,10 @@
 // The save file's reader on arbitrary content. Whatever a file holds, the character it loads
 // must save and load again unchanged, have exactly one class and a name that is safe to show.
+// The text it is decoded to is always UTF-8, and UTF-8 without a byte-order mark is kept as it is.
 
 #include "core/Character.hpp"
+#include "core/TextDecoding.hpp"
+#include "core/Utf8.hpp"
 #include "savegame/SaveFile.hpp"
 
 #include <array>
@@ -92,6 +95,9 @@ void checkLoaded(const Character& character, std::string_view which, std::string
             fail(std::string(which) + " has control byte " + std::to_string(value) + " in its name", content);
         }
     }
+    if (!isWellFormedUtf8(character.name)) {
+        fail(std::string(which) + " has a name that is not UTF-8", content);
+    }
     const std::size_t characters = countCharacters(character.name);
     if (characters > 11) {
         fail(std::string(which) + " has a name of " + std::to_string(characters) + " characters", content);
@@ -108,8 +114,8 @@ std::size_t countLineBreaks(std::string_view content)
 }
 
 // A short file fills only the fields of the lines it reaches and leaves the rest alone: line k
-// is reached once k - 1 line breaks precede it. The class is always decided.
-void checkPartialLoad(std::string_view content, const Character& fresh)
+// is reached once k - 1 line breaks of the decoded text precede it. The class is always decided.
+void checkPartialLoad(std::string_view content, std::string_view text, const Character& fresh)
 {
     Character before;
     before.name = "Старый";
@@ -125,7 +131,7 @@ void checkPartialLoad(std::string_view content, const Character& fresh)
     before.maxMana = 19;
     const Character after = load(content, before);
 
-    const std::size_t breaks = countLineBreaks(content);
+    const std::size_t breaks = countLineBreaks(text);
     const auto untouched = numbersByLine(before);
     const auto loaded = numbersByLine(fresh);
     const auto got = numbersByLine(after);
@@ -153,6 +159,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::string_view content(reinterpret_cast<const char*>(data), size);
 
+    const std::string text = decodeText(std::string(content));
+    if (!isWellFormedUtf8(text)) {
+        fail("the decoded text is not UTF-8", content);
+    }
+    if (isWellFormedUtf8(content) && !content.starts_with("\xEF\xBB\xBF") && text != content) {
+        fail("UTF-8 without a byte-order mark changed on decoding", content);
+    }
+
     const Character first = load(content);
     checkLoaded(first, "the loaded character", content);
 
@@ -173,6 +187,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             content);
     }
 
-    checkPartialLoad(content, first);
+    checkPartialLoad(content, text, first);
     return 0;
 }

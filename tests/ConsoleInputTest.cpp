@@ -132,6 +132,16 @@ TEST(NameInput, DropsControlCharactersBeforeCounting)
     EXPECT_EQ(nameFrom(screen), "after");
 }
 
+TEST(NameInput, EachBrokenCharacterBecomesOneReplacementCharacter)
+{
+    // A stray continuation byte, an overlong form, a surrogate, a code point past U+10FFFF and a
+    // byte no character starts with; the control character goes first, as always.
+    ScriptedConsole screen("\x80\xC0\xAF\xED\xA0\x80\xF4\x90\x80\x80\xF8\x01Ivan Petrov\n"
+                           "Ив\xD0\n");
+    EXPECT_EQ(nameFrom(screen), "\uFFFD\uFFFD\uFFFD\uFFFD\uFFFDIvan P");
+    EXPECT_EQ(nameFrom(screen), "Ив\uFFFD");
+}
+
 TEST(NameInput, AVeryLongLineIsReadThroughWithoutKeepingIt)
 {
     ScriptedConsole screen(std::string(4 * 1024 * 1024, 'x') + "\nw\n");

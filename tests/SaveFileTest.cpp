@@ -212,6 +212,17 @@ TEST(SavedGame, OnlyANonEmptyReadableFileIsASavedGame)
     EXPECT_TRUE(hasSavedGame());
 }
 
+TEST(SavedGame, AByteOrderMarkAloneIsNoSavedGame)
+{
+    const TemporaryFolder folder;
+    for (const std::string mark : {"\xFF\xFE", "\xFE\xFF", "\xEF\xBB\xBF"}) {
+        writeFile("chartype1.txt", mark);
+        EXPECT_FALSE(hasSavedGame()) << mark;
+        writeFile("chartype1.txt", mark + "2");
+        EXPECT_TRUE(hasSavedGame()) << mark;
+    }
+}
+
 TEST(SavedGame, SavingThroughALinkUpdatesTheFileItPointsAt)
 {
     const TemporaryFolder folder;

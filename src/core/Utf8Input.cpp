@@ -1,5 +1,7 @@
 #include "core/Utf8Input.hpp"
 
+#include "core/Utf8.hpp"
+
 namespace {
 
 constexpr int endOfStream = std::char_traits<char>::eof();
@@ -83,7 +85,8 @@ std::optional<NameLine> readNameLine(std::istream& in)
         if (isControlCharacter(*character) || kept == maxNameCharacters) {
             continue;
         }
-        line.name += *character;
+        // A name is shown and saved, so a broken character is kept only as a visible mark.
+        line.name += isWellFormedUtf8(*character) ? std::string_view(*character) : replacementCharacter;
         ++kept;
     }
     return line;

@@ -24,9 +24,10 @@ struct NameLine {
     bool reachedEnd = false; // The stream ended before a line break was found.
 };
 
-// Reads the rest of a line as a name: control characters are dropped, then the first
-// maxNameCharacters characters are kept and the rest of the line is read and thrown away,
-// so memory stays bounded however long the line. Nothing when the stream has already ended.
+// Reads the rest of a line as a name: control characters are dropped, a character that is not
+// well-formed UTF-8 becomes U+FFFD, then the first maxNameCharacters characters are kept and the
+// rest of the line is read and thrown away, so memory stays bounded however long the line.
+// Nothing when the stream has already ended.
 std::optional<NameLine> readNameLine(std::istream& in);
 
 // Throws away the rest of a line, its line break included; true when the stream ended first.

@@ -1,8 +1,10 @@
 #include "core/Character.hpp"
 #include "core/Console.hpp"
 #include "core/Game.hpp"
+#include "core/TextDecoding.hpp"
 
 #include <fstream>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -18,7 +20,8 @@ void dropTrailingCarriageReturn(std::string& line)
 // The story's lines are joined with nothing between them; a missing file writes nothing.
 void writeIntroductionText(Console& console)
 {
-    std::ifstream fin("Intro.txt");
+    std::ifstream file("Intro.txt", std::ios::binary);
+    std::istringstream fin(readDecodedText(file));
     std::string out_s;
     while (std::getline(fin, out_s)) {
         dropTrailingCarriageReturn(out_s);

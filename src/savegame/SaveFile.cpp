@@ -4,6 +4,7 @@
 #include "core/ClampedMath.hpp"
 #include "core/Console.hpp"
 #include "core/Game.hpp"
+#include "core/TextDecoding.hpp"
 #include "core/Utf8Input.hpp"
 #include "platform/DurableFile.hpp"
 
@@ -12,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <sstream>
 #include <system_error>
 
 namespace {
@@ -120,7 +122,8 @@ std::string formatSaveFile(const Character& character)
 
 void readSaveFile(std::istream& fin, Character& character)
 {
-    LineReader reader(fin);
+    std::istringstream text(readDecodedText(fin));
+    LineReader reader(text);
     for (const auto field : numberLines) {
         reader.readNumber(character.*field);
     }
@@ -138,11 +141,9 @@ bool hasSavedGame()
     if (!std::filesystem::is_regular_file(saveFileName, error)) {
         return false;
     }
-    const std::uintmax_t size = std::filesystem::file_size(saveFileName, error);
-    if (error || size == 0) {
-        return false;
-    }
-    return std::ifstream(saveFileName).is_open();
+    // A file of nothing but a byte-order mark holds no more of a game than an empty one.
+    std::ifstream fin(saveFileName, std::ios::binary);
+    return fin.is_open() && !readDecodedText(fin).empty();
 }
 
 void saveGame(Character& character, Console& console)
@@ -155,6 +156,6 @@ void saveGame(Character& character, Console& console)
 
 void loadGame(Character& character)
 {
-    std::ifstream fin(saveFileName);
+    std::ifstream fin(saveFileName, std::ios::binary);
     readSaveFile(fin, character);
 }

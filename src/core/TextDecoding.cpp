@@ -1,0 +1,159 @@
+#include "core/TextDecoding.hpp"
+
+#include "core/Utf8.hpp"
+
+#include <array>
+#include <cstddef>
+#include <string_view>
+#include <utility>
+
+namespace {
+
+constexpr std::string_view utf16LittleEndianMark = "\xFF\xFE";
+constexpr std::string_view utf16BigEndianMark = "\xFE\xFF";
+constexpr std::string_view utf8Mark = "\xEF\xBB\xBF";
+
+constexpr char32_t replacementCodePoint = 0xFFFD;
+
+// Windows-1251 from 0x80 to 0xFF; 0x98 has no character there.
+constexpr std::array<char16_t, 128> windows1251High{0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0xFFFD, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0, 0x040E, 0x045E, 0x0408,
+    0x00A4, 0x0490, 0x00A6, 0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1,
+    0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457,
+    0x0410, 0x0411, 0x0412, 0x0413, 0x0414, 0x0415, 0x0416, 0x0417, 0x0418, 0x0419, 0x041A, 0x041B, 0x041C, 0x041D,
+    0x041E, 0x041F, 0x0420, 0x0421, 0x0422, 0x0423, 0x0424, 0x0425, 0x0426, 0x0427, 0x0428, 0x0429, 0x042A, 0x042B,
+    0x042C, 0x042D, 0x042E, 0x042F, 0x0430, 0x0431, 0x0432, 0x0433, 0x0434, 0x0435, 0x0436, 0x0437, 0x0438, 0x0439,
+    0x043A, 0x043B, 0x043C, 0x043D, 0x043E, 0x043F, 0x0440, 0x0441, 0x0442, 0x0443, 0x0444, 0x0445, 0x0446, 0x0447,
+    0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F};
+
+bool isHighSurrogate(char32_t unit)
+{
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+bool isLowSurrogate(char32_t unit)
+{
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+enum class ByteOrder { littleEndian, bigEndian };
+
+// Code units of UTF-16 bytes, two bytes each, as long as two bytes are left.
+class Utf16Units {
+public:
+    Utf16Units(std::string_view bytes, ByteOrder order)
+        : bytes_(bytes)
+        , order_(order)
+    {
+    }
+
+    bool hasUnit() const { return bytes_.size() >= 2; }
+
+    // Only an odd last byte can be left over when no unit is.
+    bool hasOddByte() const { return bytes_.size() == 1; }
+
+    char32_t peek() const
+    {
+        const auto first = static_cast<unsigned char>(bytes_[0]);
+        const auto second = static_cast<unsigned char>(bytes_[1]);
+        return order_ == ByteOrder::littleEndian ? char32_t(first | (second << 8)) : char32_t((first << 8) | second);
+    }
+
+    char32_t take()
+    {
+        const char32_t unit = peek();
+        bytes_.remove_prefix(2);
+        return unit;
+    }
+
+private:
+    std::string_view bytes_;
+    ByteOrder order_;
+};
+
+std::string decodeUtf16(std::string_view bytes, ByteOrder order)
+{
+    std::string text;
+    text.reserve(bytes.size() * 3 / 2);
+    Utf16Units units(bytes, order);
+    while (units.hasUnit()) {
+        const char32_t unit = units.take();
+        if (isHighSurrogate(unit) && units.hasUnit() && isLowSurrogate(units.peek())) {
+            const char32_t low = units.take();
+            appendUtf8(text, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+        } else if (isHighSurrogate(unit) || isLowSurrogate(unit)) {
+            appendUtf8(text, replacementCodePoint);
+        } else {
+            appendUtf8(text, unit);
+        }
+    }
+    if (units.hasOddByte()) {
+        appendUtf8(text, replacementCodePoint);
+    }
+    return text;
+}
+
+std::string decodeWindows1251(std::string_view bytes)
+{
+    std::string text;
+    text.reserve(bytes.size() * 2);
+    for (const char byte : bytes) {
+        const auto value = static_cast<unsigned char>(byte);
+        if (value < 0x80) {
+            text += byte;
+        } else {
+            appendUtf8(text, windows1251High[value - 0x80]);
+        }
+    }
+    return text;
+}
+
+// What is left to read in a stream that can tell its length, such as a file; zero otherwise.
+std::size_t remainingLength(std::istream& in)
+{
+    const std::streampos here = in.tellg();
+    if (here == std::streampos(-1)) {
+        return 0;
+    }
+    in.seekg(0, std::ios::end);
+    const std::streampos end = in.tellg();
+    in.seekg(here);
+    return end > here ? static_cast<std::size_t>(end - here) : 0;
+}
+
+} // namespace
+
+std::string decodeText(std::string bytes)
+{
+    const std::string_view view = bytes;
+    if (view.starts_with(utf16LittleEndianMark)) {
+        return decodeUtf16(view.substr(utf16LittleEndianMark.size()), ByteOrder::littleEndian);
+    }
+    if (view.starts_with(utf16BigEndianMark)) {
+        return decodeUtf16(view.substr(utf16BigEndianMark.size()), ByteOrder::bigEndian);
+    }
+    if (view.starts_with(utf8Mark)) {
+        bytes.erase(0, utf8Mark.size());
+    }
+    if (isWellFormedUtf8(bytes)) {
+        return bytes;
+    }
+    return decodeWindows1251(bytes);
+}
+
+std::string readDecodedText(std::istream& in)
+{
+    // Read straight into the text in large steps; room for the whole file, and for the last step
+    // that finds its end, is made at once, so a file of many megabytes is neither regrown nor copied.
+    constexpr std::size_t step = std::size_t{64} * 1024;
+    std::string bytes;
+    bytes.reserve(remainingLength(in) + step);
+    while (in) {
+        const std::size_t before = bytes.size();
+        bytes.resize(before + step);
+        in.read(bytes.data() + before, step);
+        bytes.resize(before + static_cast<std::size_t>(in.gcount()));
+    }
+    return decodeText(std::move(bytes));
+}
