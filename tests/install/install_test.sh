@@ -167,4 +167,19 @@ expect_status 7 stand-in
 [ "$(sed -n 3p "$tmp/stand-in.out")" = "$(cd -P -- "$game_dir" && pwd)" ] ||
     fail "the game did not run in the game folder"
 
+# The Debian package holds the same files, with the command where Debian keeps games, and its
+# command plays in the player's folder from anywhere too.
+cpack --config "$build/CPackConfig.cmake" -G DEB -B "$tmp/package" >"$tmp/cpack.log" 2>&1 ||
+    { cat "$tmp/cpack.log" >&2; fail "cpack -G DEB failed"; }
+dpkg-deb -x "$tmp/package"/rpg_*.deb "$tmp/unpacked"
+[ "$(cd "$tmp/unpacked" && find . -type f | sort)" = "$(printf './usr/%s\n' games/rpg libexec/rpg/rpg \
+    share/doc/rpg/README.md share/doc/rpg/changelog.gz share/doc/rpg/copyright \
+    share/man/man6/rpg.6.gz share/rpg/Intro.txt)" ] || fail "the package holds other files"
+packaged_home="$tmp/packaged data"
+play "$tmp/first start" $'r\nLis\ns\nm\n' packaged "$tmp/unpacked/usr/games/rpg" XDG_DATA_HOME="$packaged_home"
+expect_status 0 packaged
+play "$tmp/second start" $'m\n' packaged-again "$tmp/unpacked/usr/games/rpg" XDG_DATA_HOME="$packaged_home"
+expect_status 0 packaged-again
+expect_output packaged-again "Name = Lis"
+
 printf 'install_test: all checks passed\n'
