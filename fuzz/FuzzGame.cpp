@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -26,6 +27,7 @@
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 #include <vector>
 
@@ -34,7 +36,7 @@ namespace {
 constexpr char partSeparator = '\x1E';
 constexpr const char* introName = "Intro.txt";
 constexpr const char* saveName = "chartype1.txt";
-constexpr const char* temporarySaveName = "chartype1.txt.tmp";
+constexpr std::string_view temporarySavePrefix = "chartype1.txt.";
 
 void removePlayFolder();
 
@@ -106,10 +108,9 @@ void removePlayFolder()
     if (folder.path.empty()) {
         return;
     }
-    for (const char* name : {introName, saveName, temporarySaveName}) {
-        ::unlink((folder.path + "/" + name).c_str());
-    }
-    ::rmdir(folder.path.c_str());
+    // A temporary file left behind by a failing game goes too.
+    std::error_code ignored;
+    std::filesystem::remove_all(folder.path, ignored);
 }
 
 void createPlayFolder()
@@ -172,6 +173,18 @@ std::optional<ino_t> inodeOf(const char* name)
     return status.st_ino;
 }
 
+// The name of a temporary file of the save still in the play folder, if there is one.
+std::optional<std::string> leftoverTemporarySave()
+{
+    for (const auto& entry : std::filesystem::directory_iterator(".")) {
+        std::string name = entry.path().filename().string();
+        if (name.starts_with(temporarySavePrefix)) {
+            return name;
+        }
+    }
+    return std::nullopt;
+}
+
 // A save the game wrote: exactly twelve complete lines, and reading it back and writing it
 // again changes nothing, so a saved game survives any number of loads and saves.
 void checkWrittenSave(const std::string& content)
@@ -193,7 +206,7 @@ void checkWrittenSave(const std::string& content)
 
 void playOneGame(const GameInput& input)
 {
-    for (const char* name : {introName, saveName, temporarySaveName}) {
+    for (const char* name : {introName, saveName}) {
         removeIfPresent(name);
     }
     if (input.intro) {
@@ -213,8 +226,8 @@ void playOneGame(const GameInput& input)
         fail("runGame returned " + std::to_string(status));
     }
 
-    if (inodeOf(temporarySaveName)) {
-        fail("chartype1.txt.tmp was left behind");
+    if (const std::optional<std::string> left = leftoverTemporarySave()) {
+        fail(*left + " was left behind");
     }
     const std::optional<ino_t> saveAfter = inodeOf(saveName);
     if (saveBefore && !saveAfter) {

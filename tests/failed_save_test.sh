@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Saves that cannot be completed, by means that hold even for root: a file-size limit in the
-# middle of a save, and folders standing where the save or its temporary file should go. Each
-# time the earlier save must stay whole and the player must be told.
+# middle of a save, and a folder standing where the save should go. Each time the earlier save
+# must stay whole and the player must be told. Then saves that nothing may disturb: whatever
+# stands at the temporary file's old fixed name, and another game saving at the same time.
 set -euo pipefail
 rpg=$(realpath "$1")
 work=$(mktemp -d)
@@ -9,6 +10,8 @@ trap 'rm -rf "$work"' EXIT
 cd "$work"
 : > Intro.txt
 fail() { echo "$*" >&2; exit 1; }
+# Temporary files of the save, apart from what this test puts at the old fixed name.
+leftovers() { find . -maxdepth 1 -name 'chartype1.txt.*' ! -name chartype1.txt.tmp; }
 
 # A first game saves normally.
 printf 'w\nIvan\ns\np\n' | "$rpg" > /dev/null
@@ -20,21 +23,43 @@ earlier=$(cat chartype1.txt)
 output=$( (ulimit -f 0 && printf 't\na\ny\ns\np\n' | "$rpg") | cat)
 grep -q 'Не удалось сохранить игру' <<<"$output" || fail "a save past the size limit was not reported"
 [ "$(cat chartype1.txt)" = "$earlier" ] || fail "the earlier save changed under a size limit"
-[ ! -e chartype1.txt.tmp ] || fail "a temporary file was left behind under a size limit"
+[ -z "$(leftovers)" ] || fail "a temporary file was left behind under a size limit"
 
 # A folder where the save should go.
 mv chartype1.txt kept.txt
 mkdir chartype1.txt
 output=$(printf 'r\nЛис\ns\np\n' | "$rpg")
 grep -q 'Не удалось сохранить игру' <<<"$output" || fail "a save onto a folder was not reported"
-[ ! -e chartype1.txt.tmp ] || fail "a temporary file was left behind beside a folder"
+[ -z "$(leftovers)" ] || fail "a temporary file was left behind beside a folder"
 rmdir chartype1.txt
 mv kept.txt chartype1.txt
 
-# A folder where the temporary file should go.
-mkdir chartype1.txt.tmp
-output=$(printf 't\nh\ny\ns\np\n' | "$rpg")
-grep -q 'Не удалось сохранить игру' <<<"$output" || fail "a save blocked by a folder was not reported"
-[ "$(cat chartype1.txt)" = "$earlier" ] || fail "the earlier save changed when the temporary file was blocked"
-grep -q 'Вы уже играли' <<<"$output" || fail "the saved game was not continued"
-echo "failed saves kept the earlier save"
+# A link to someone's file, or a file, at the old fixed name stays as it was; the save lands.
+echo precious > victim.txt
+for blocker in 'ln -s' cp; do
+  $blocker victim.txt chartype1.txt.tmp
+  before=$(cat chartype1.txt)
+  output=$(printf 't\nh\ny\ns\np\n' | "$rpg")
+  grep -q 'Вы уже играли' <<<"$output" || fail "the saved game was not continued"
+  [ ! -L chartype1.txt ] && [ "$(cat chartype1.txt)" != "$before" ] || fail "no save beside a $blocker"
+  [ "$(cat chartype1.txt.tmp)" = precious ] || fail "the save wrote through a $blocker"
+  rm chartype1.txt.tmp
+done
+
+# A save keeps the permission bits of the save it replaces; a first save gets 0666 less the umask.
+chmod 604 chartype1.txt
+printf 's\np\n' | "$rpg" > /dev/null
+[ "$(stat -c %a chartype1.txt)" = 604 ] || fail "a save changed the permission bits"
+mv chartype1.txt kept.txt
+(umask 027 && printf 'w\nIvan\ns\np\n' | "$rpg" > /dev/null)
+[ "$(stat -c %a chartype1.txt)" = 640 ] || fail "a first save did not get 0666 less the umask"
+
+# Two games save a hundred times each, side by side: every save lands and the last one is whole.
+for game in 1 2; do
+  { printf 's\n%.0s' {1..100}; echo p; } | "$rpg" > "played-$game" &
+done
+wait
+! grep -q 'Не удалось' played-1 played-2 || fail "a save failed while another game saved"
+[ "$(wc -l < chartype1.txt)" = 12 ] && [ "$(sed -n 10p chartype1.txt)" = Ivan ] || fail "a broken save"
+[ -z "$(leftovers)" ] || fail "a temporary file was left behind by games saving side by side"
+echo "failed saves kept the earlier save; saves beside other files and games landed whole"

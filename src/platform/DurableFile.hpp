@@ -4,7 +4,11 @@
 #include <string_view>
 
 // Replaces `target` with `content` so that a crash, a full disk or a size limit leaves either
-// the old file or the new one, never a mix: the content goes to "<target>.tmp" in the same
-// folder, reaches the disk, and is then renamed over the target. On failure the target is
+// the old file or the new one, never a mix. The content goes to a new file that this call itself
+// creates beside the target, under a name no one can guess ("<target>." and random characters);
+// it reaches the disk and is then renamed over the target. Nothing that already stood in the
+// folder is written, truncated or removed, apart from the target being replaced, so several games
+// may save into one folder at once. The new target keeps the permissions the old one had; a file
+// saved for the first time gets those of any newly created file. On failure the target is
 // untouched, the temporary file is gone, and the result is false.
 bool replaceFileDurably(const std::filesystem::path& target, std::string_view content);
