@@ -18,7 +18,7 @@ void dropTrailingCarriageReturn(std::string& line)
 // The story's lines are joined with nothing between them; a missing file writes nothing.
 void writeIntroductionText(Console& console)
 {
-    std::ifstream fin("Intro.txt");
+    std::ifstream fin("Intro.txt", std::ios::binary);
     std::string out_s;
     while (std::getline(fin, out_s)) {
         dropTrailingCarriageReturn(out_s);

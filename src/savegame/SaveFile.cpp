@@ -155,6 +155,6 @@ void saveGame(Character& character, Console& console)
 
 void loadGame(Character& character)
 {
-    std::ifstream fin(saveFileName);
+    std::ifstream fin(saveFileName, std::ios::binary);
     readSaveFile(fin, character);
 }
