@@ -23,4 +23,6 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
 set(RPG_WINE /usr/lib/wine/wine64 CACHE FILEPATH "wine's loader for 64-bit Windows programs")
 set(RPG_WINESERVER /usr/lib/wine/wineserver CACHE FILEPATH "wine's server")
 set(RPG_WINEPREFIX ${CMAKE_BINARY_DIR}/wine CACHE PATH "The wine prefix the tests run in")
-set(CMAKE_CROSSCOMPILING_EMULATOR env WINEDEBUG=-all WINEPREFIX=${RPG_WINEPREFIX} ${RPG_WINE})
+# Quiet, and without the .NET and HTML engines, whose installers would otherwise ask for them.
+set(RPG_WINE_ENVIRONMENT WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= WINEPREFIX=${RPG_WINEPREFIX})
+set(CMAKE_CROSSCOMPILING_EMULATOR env ${RPG_WINE_ENVIRONMENT} ${RPG_WINE})

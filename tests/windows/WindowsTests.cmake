@@ -38,8 +38,8 @@ set(RPG_POSIX_ONLY_TESTS
 # One wine server for the whole run, in the build's own prefix: started before the first test,
 # stopped after the last. The tests found in rpg_tests join it when ctest discovers them.
 set(wine_server ${CMAKE_CURRENT_SOURCE_DIR}/windows/wine_server.sh)
-add_test(NAME wine.start COMMAND sh ${wine_server} start ${RPG_WINEPREFIX} ${RPG_WINE} ${RPG_WINESERVER})
-add_test(NAME wine.stop COMMAND sh ${wine_server} stop ${RPG_WINEPREFIX} ${RPG_WINE} ${RPG_WINESERVER})
+add_test(NAME wine.start COMMAND env ${RPG_WINE_ENVIRONMENT} sh ${wine_server} start ${RPG_WINE} ${RPG_WINESERVER})
+add_test(NAME wine.stop COMMAND env ${RPG_WINE_ENVIRONMENT} sh ${wine_server} stop ${RPG_WINE} ${RPG_WINESERVER})
 set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine)
 set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine)
 get_property(tests DIRECTORY PROPERTY TESTS)

@@ -1,9 +1,8 @@
 #!/bin/sh
-# Starts or stops the wine server the Windows tests share, in their own wine prefix.
-#   wine_server.sh start|stop PREFIX WINE WINESERVER
+# Starts or stops the wine server the Windows tests share, in the prefix named by WINEPREFIX.
+#   wine_server.sh start|stop WINE WINESERVER
 set -eu
-action=$1 wine=$3 wineserver=$4
-export WINEPREFIX="$2" WINEDEBUG=-all
+action=$1 wine=$2 wineserver=$3
 # Wine's helper processes live as long as the server: they must not hold ctest's output open.
 exec </dev/null >/dev/null 2>&1
 case $action in
