@@ -26,3 +26,7 @@ set(RPG_WINEPREFIX ${CMAKE_BINARY_DIR}/wine CACHE PATH "The wine prefix the test
 # Quiet, and without the .NET and HTML engines, whose installers would otherwise ask for them.
 set(RPG_WINE_ENVIRONMENT WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= WINEPREFIX=${RPG_WINEPREFIX})
 set(CMAKE_CROSSCOMPILING_EMULATOR env ${RPG_WINE_ENVIRONMENT} ${RPG_WINE})
+
+# Finding the tests in a test program means running it under wine: done when the tests run, so
+# that building needs no wine.
+set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
