@@ -222,8 +222,8 @@ bool isKeyPress(const INPUT_RECORD& record)
     }
 }
 
-// One key press, unseen; Ctrl+C still ends the game. The key, and anything a held key repeats,
-// is taken out of the console's input so none of it turns up in the next answer.
+// One key press, unseen; Ctrl+C still ends the game. The key and whatever else waits in the
+// console's input then are taken out of it, so none of it turns up in the next answer.
 void waitForKeyAtConsole(HANDLE input)
 {
     if (::GetConsoleMode(input, &savedInputMode) == 0) {
