@@ -58,7 +58,7 @@ TEST(SaveFile, ANewWarriorIsSavedAsTwelveLines)
     const TemporaryFolder folder;
     Character ivan = created("w\nIvan\n");
     EXPECT_EQ(saveAndReport(ivan), "");
-    EXPECT_EQ(readFile("chartype1.txt"), "200\n20\n0\n20\n200\n50\n200\n50\n20\nIvan\n0\n1\n");
+    EXPECT_EQ(readSavedText("chartype1.txt"), "200\n20\n0\n20\n200\n50\n200\n50\n20\nIvan\n0\n1\n");
     EXPECT_FALSE(fs::exists("chartype1.txt.tmp"));
 }
 
@@ -86,7 +86,7 @@ TEST(SaveFile, TrainingsThenASaveKeepTheirNumbers)
     writeFile("Intro.txt", "");
     ScriptedConsole screen("w\nIvan\nt\na\ny\nt\na\nY\ns\np\n");
     runGame(screen.console);
-    EXPECT_EQ(readFile("chartype1.txt"), "200\n30\n0\n20\n0\n50\n200\n50\n20\nIvan\n0\n1\n");
+    EXPECT_EQ(readSavedText("chartype1.txt"), "200\n30\n0\n20\n0\n50\n200\n50\n20\nIvan\n0\n1\n");
 }
 
 TEST(SaveFile, TheLaterOfTwoSavesIsTheOneKept)
@@ -95,7 +95,7 @@ TEST(SaveFile, TheLaterOfTwoSavesIsTheOneKept)
     writeFile("Intro.txt", "");
     ScriptedConsole screen("r\nLongNameHere\ns\nt\nh\ny\ns\np\n");
     runGame(screen.console);
-    EXPECT_EQ(readFile("chartype1.txt"), "130\n15\n0\n20\n100\n40\n135\n40\n20\nLongNameHer\n1\n0\n");
+    EXPECT_EQ(readSavedText("chartype1.txt"), "130\n15\n0\n20\n100\n40\n135\n40\n20\nLongNameHer\n1\n0\n");
 }
 
 TEST(LoadGame, NumbersAreReadAsAtoiDoesAndStopAtTheLimits)

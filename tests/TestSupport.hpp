@@ -2,10 +2,10 @@
 
 #include "core/Console.hpp"
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -30,8 +30,10 @@ public:
     TemporaryFolder()
         : previous_(std::filesystem::current_path())
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "rpg-test-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
+        std::random_device random;
+        do {
+            path_ = std::filesystem::temp_directory_path() / ("rpg-test-" + std::to_string(random()));
+        } while (!std::filesystem::create_directory(path_));
         std::filesystem::current_path(path_);
     }
 
@@ -58,6 +60,17 @@ inline std::string readFile(const std::filesystem::path& path)
 {
     std::ifstream file(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// A saved file's text with CR LF read as LF: each system saves with its own text line end, and
+// the transcripts check which, byte for byte.
+inline std::string readSavedText(const std::filesystem::path& path)
+{
+    std::string text = readFile(path);
+    for (auto at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) {
+        text.erase(at, 1);
+    }
+    return text;
 }
 
 // How many times `part` occurs in `text`.

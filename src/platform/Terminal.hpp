@@ -14,6 +14,8 @@ struct TerminalStreams {
 };
 
 // Called once, before anything is read or written. Decides, once, whether each side is a
-// terminal: a file or a pipe gets plain text and pauses that do not wait. While a key is awaited,
-// Ctrl-C and the like give the terminal back its usual settings before they take effect.
+// terminal: a file or a pipe gets plain text and pauses that do not wait. The game reads and
+// writes UTF-8 either way; a console with an encoding of its own gets the text converted. While a
+// key is awaited, Ctrl-C and the like give the terminal back its usual settings before they take
+// effect.
 TerminalStreams openTerminal();

@@ -5,11 +5,40 @@
 #   CASE-nointro present: the game runs with no Intro.txt at all
 #   CASE-save    chartype1.txt present before the game starts
 #   CASE-saved   chartype1.txt expected after the game; without it the folder must end as it began
+# Options:
+#   EMULATOR     what runs the binary in a cross build (wine for Windows); empty for a native one
+#   CRLF         on: text ends lines with CR LF on this system, so every LF of CASE-stdout and
+#                CASE-saved is expected as CR LF
+#   TEXT_INPUT   on: standard input gets CR LF line ends, then a Ctrl+Z that must end it, then
+#                keys that must go unread; the game must play exactly as with CASE-stdin
 cmake_minimum_required(VERSION 3.25)
 
 set(prefix ${CASE_DIR}/${CASE})
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
+
+# Copies `file` into the work folder as `name`, with CR LF line ends, and sets `variable` to it.
+function(with_crlf variable file name)
+  file(READ ${file} text)
+  string(REPLACE "\n" "\r\n" text "${text}")
+  file(WRITE ${WORK}/${name} "${text}")
+  set(${variable} ${WORK}/${name} PARENT_SCOPE)
+endfunction()
+
+set(input ${prefix}-stdin)
+if(TEXT_INPUT)
+  with_crlf(input ${prefix}-stdin text-stdin)
+  string(ASCII 26 ctrl_z)
+  file(APPEND ${input} "${ctrl_z}y\r\ns\r\nw\r\nIvan\r\ns\r\np\r\n")
+endif()
+set(expected_stdout ${prefix}-stdout)
+set(expected_save ${prefix}-saved)
+if(CRLF)
+  with_crlf(expected_stdout ${prefix}-stdout expected-stdout)
+  if(EXISTS ${prefix}-saved)
+    with_crlf(expected_save ${prefix}-saved expected-saved)
+  endif()
+endif()
 
 if(EXISTS ${prefix}-intro)
   file(COPY_FILE ${prefix}-intro ${WORK}/Intro.txt)
@@ -20,9 +49,9 @@ if(EXISTS ${prefix}-save)
   file(COPY_FILE ${prefix}-save ${WORK}/chartype1.txt)
 endif()
 
-execute_process(COMMAND ${RPG}
+execute_process(COMMAND ${EMULATOR} ${RPG}
   WORKING_DIRECTORY ${WORK}
-  INPUT_FILE ${prefix}-stdin
+  INPUT_FILE ${input}
   OUTPUT_FILE ${WORK}/stdout
   ERROR_FILE ${WORK}/stderr
   RESULT_VARIABLE status)
@@ -40,7 +69,7 @@ function(compare_exactly expected actual what)
   endif()
 endfunction()
 
-compare_exactly(${prefix}-stdout ${WORK}/stdout "standard output")
+compare_exactly(${expected_stdout} ${WORK}/stdout "standard output")
 
 file(READ ${WORK}/stderr errors)
 if(NOT errors STREQUAL "")
@@ -48,7 +77,7 @@ if(NOT errors STREQUAL "")
 endif()
 
 if(EXISTS ${prefix}-saved)
-  compare_exactly(${prefix}-saved ${WORK}/chartype1.txt "chartype1.txt")
+  compare_exactly(${expected_save} ${WORK}/chartype1.txt "chartype1.txt")
 elseif(EXISTS ${prefix}-save)
   compare_exactly(${prefix}-save ${WORK}/chartype1.txt "chartype1.txt")
 elseif(EXISTS ${WORK}/chartype1.txt)

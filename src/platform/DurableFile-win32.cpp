@@ -1,0 +1,103 @@
+#include "platform/DurableFile.hpp"
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <windows.h>
+
+namespace {
+
+// As a text-mode file would be written on this system: each line feed goes out as CR LF.
+std::string withTextLineEnds(std::string_view content)
+{
+    std::string text;
+    text.reserve(content.size() + content.size() / 8);
+    for (const char byte : content) {
+        if (byte == '\n') {
+            text += '\r';
+        }
+        text += byte;
+    }
+    return text;
+}
+
+// The target's name, a dot and random letters and digits, in the target's folder: a name no
+// one can prepare in advance. Windows names ignore case, so only one case is used.
+std::filesystem::path unguessableNameBeside(const std::filesystem::path& target)
+{
+    constexpr std::wstring_view letters = L"abcdefghijklmnopqrstuvwxyz0123456789";
+    constexpr int length = 12;
+    static std::random_device random;
+    std::uniform_int_distribution<std::size_t> pick(0, letters.size() - 1);
+    std::wstring suffix = L".";
+    for (int i = 0; i < length; ++i) {
+        suffix += letters[pick(random)];
+    }
+    std::filesystem::path name = target;
+    name += suffix;
+    return name;
+}
+
+// Always a new file: CREATE_NEW fails on anything that already stands at the name, a link
+// included, so nothing there is ever written through.
+HANDLE createNewFile(const std::filesystem::path& path)
+{
+    return ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// A new temporary file beside the target, or INVALID_HANDLE_VALUE; a name taken by chance is
+// retried with another one.
+HANDLE createTemporaryFile(const std::filesystem::path& target, std::filesystem::path& temporary)
+{
+    constexpr int attempts = 100;
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        temporary = unguessableNameBeside(target);
+        const HANDLE file = createNewFile(temporary);
+        if (file != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_FILE_EXISTS) {
+            return file;
+        }
+    }
+    return INVALID_HANDLE_VALUE;
+}
+
+bool writeAll(HANDLE file, std::string_view content)
+{
+    while (!content.empty()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(content.size(), 1U << 20U));
+        DWORD written = 0;
+        if (::WriteFile(file, content.data(), chunk, &written, nullptr) == 0 || written == 0) {
+            return false;
+        }
+        content.remove_prefix(written);
+    }
+    return true;
+}
+
+bool writeFlushAndClose(HANDLE file, std::string_view content)
+{
+    const bool written = writeAll(file, content) && ::FlushFileBuffers(file) != 0;
+    const bool closed = ::CloseHandle(file) != 0;
+    return written && closed;
+}
+
+// One rename, written through to the disk before it returns.
+bool moveOver(const std::filesystem::path& from, const std::filesystem::path& to)
+{
+    return ::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+} // namespace
+
+bool replaceFileDurably(const std::filesystem::path& target, std::string_view content)
+{
+    std::filesystem::path temporary;
+    const HANDLE file = createTemporaryFile(target, temporary);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    if (!writeFlushAndClose(file, withTextLineEnds(content)) || !moveOver(temporary, target)) {
+        ::DeleteFileW(temporary.c_str());
+        return false;
+    }
+    return true;
+}

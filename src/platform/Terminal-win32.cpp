@@ -1,0 +1,282 @@
+#include "platform/Terminal.hpp"
+
+#include <array>
+#include <atomic>
+#include <cstring>
+#include <iostream>
+#include <streambuf>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <windows.h>
+
+namespace {
+
+constexpr wchar_t ctrlZ = L'\x1A';
+
+bool isConsole(HANDLE handle)
+{
+    DWORD mode = 0;
+    return ::GetConsoleMode(handle, &mode) != 0;
+}
+
+bool isHighSurrogate(wchar_t unit)
+{
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+// Invalid UTF-8 becomes U+FFFD, as the console cannot show it anyway.
+std::wstring toUtf16(std::string_view text)
+{
+    const int size = static_cast<int>(text.size());
+    const int length = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), length);
+    return wide;
+}
+
+std::string toUtf8(std::wstring_view wide)
+{
+    const int size = static_cast<int>(wide.size());
+    const int length = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(length), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, text.data(), length, nullptr, nullptr);
+    return text;
+}
+
+// How much of `text` is whole characters: a character cut off by the end of the buffer waits
+// for the rest of its bytes.
+std::size_t wholeUtf8Length(std::string_view text)
+{
+    for (std::size_t back = 1; back <= 4 && back <= text.size(); ++back) {
+        const auto byte = static_cast<unsigned char>(text[text.size() - back]);
+        if ((byte & 0xC0U) == 0x80U) {
+            continue;
+        }
+        const std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+        return length > back ? text.size() - back : text.size();
+    }
+    return text.size();
+}
+
+// The game's UTF-8 goes to the console as UTF-16, so every text shows whatever the console's
+// code page, and the code page is left as it was.
+class ConsoleOutput final : public std::streambuf {
+public:
+    explicit ConsoleOutput(HANDLE console)
+        : console_(console)
+    {
+        setp(buffer_.data(), buffer_.data() + buffer_.size());
+    }
+
+    ~ConsoleOutput() override { writeOut(); }
+
+    ConsoleOutput(const ConsoleOutput&) = delete;
+    ConsoleOutput& operator=(const ConsoleOutput&) = delete;
+    ConsoleOutput(ConsoleOutput&&) = delete;
+    ConsoleOutput& operator=(ConsoleOutput&&) = delete;
+
+protected:
+    int_type overflow(int_type ch) override
+    {
+        if (!writeOut()) {
+            return traits_type::eof();
+        }
+        if (!traits_type::eq_int_type(ch, traits_type::eof())) {
+            *pptr() = traits_type::to_char_type(ch);
+            pbump(1);
+        }
+        return traits_type::not_eof(ch);
+    }
+
+    int sync() override { return writeOut() ? 0 : -1; }
+
+private:
+    // Writes the whole characters and keeps an unfinished one at the start of the buffer.
+    bool writeOut()
+    {
+        const std::string_view pending(pbase(), static_cast<std::size_t>(pptr() - pbase()));
+        const std::size_t whole = wholeUtf8Length(pending);
+        const bool written = writeToConsole(toUtf16(pending.substr(0, whole)));
+        const std::size_t rest = pending.size() - whole;
+        std::memmove(buffer_.data(), pending.data() + whole, rest);
+        setp(buffer_.data(), buffer_.data() + buffer_.size());
+        pbump(static_cast<int>(rest));
+        return written;
+    }
+
+    bool writeToConsole(std::wstring_view wide) const
+    {
+        while (!wide.empty()) {
+            DWORD written = 0;
+            if (::WriteConsoleW(console_, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr) == 0
+                || written == 0) {
+                return false;
+            }
+            wide.remove_prefix(written);
+        }
+        return true;
+    }
+
+    HANDLE console_;
+    std::array<char, 4096> buffer_{};
+};
+
+// The console's lines, read as UTF-16, reach the game as UTF-8 ending in a line feed. A line
+// that starts with Ctrl+Z ends the input, as it does for every Windows program reading text.
+class ConsoleInput final : public std::streambuf {
+public:
+    explicit ConsoleInput(HANDLE console)
+        : console_(console)
+    {
+    }
+
+protected:
+    int_type underflow() override
+    {
+        while (gptr() == egptr() && !ended_) {
+            readSomeOfLine();
+        }
+        return gptr() == egptr() ? traits_type::eof() : traits_type::to_int_type(*gptr());
+    }
+
+private:
+    void readSomeOfLine()
+    {
+        std::array<wchar_t, 1024> units{};
+        DWORD got = 0;
+        if (::ReadConsoleW(console_, units.data(), static_cast<DWORD>(units.size()), &got, nullptr) == 0) {
+            ended_ = true;
+            return;
+        }
+        // Ctrl+C interrupts a read with nothing in it; the game then ends as Windows ends it.
+        if (got == 0) {
+            ended_ = ::GetLastError() != ERROR_OPERATION_ABORTED;
+            return;
+        }
+        std::wstring line = std::exchange(carried_, {});
+        line.append(units.data(), got);
+        if (atLineStart_ && line.front() == ctrlZ) {
+            ended_ = true;
+            return;
+        }
+        // Half of a surrogate pair, or a CR whose LF comes in the next read, waits for the rest.
+        if (isHighSurrogate(line.back()) || line.back() == L'\r') {
+            carried_ = line.back();
+            line.pop_back();
+        }
+        for (std::size_t at = line.find(L"\r\n"); at != std::wstring::npos; at = line.find(L"\r\n", at)) {
+            line.erase(at, 1);
+        }
+        if (!line.empty()) {
+            atLineStart_ = line.back() == L'\n';
+        }
+        text_ = toUtf8(line);
+        setg(text_.data(), text_.data(), text_.data() + text_.size());
+    }
+
+    HANDLE console_;
+    std::wstring carried_;
+    std::string text_;
+    bool atLineStart_ = true;
+    bool ended_ = false;
+};
+
+// The input mode to go back to, kept where the Ctrl+C handler's thread can reach it.
+HANDLE keyInput = nullptr;
+DWORD savedInputMode = 0;
+std::atomic<bool> keyModeOn = false;
+
+void restoreInputMode()
+{
+    if (keyModeOn.exchange(false)) {
+        ::SetConsoleMode(keyInput, savedInputMode);
+    }
+}
+
+// Returning FALSE hands the event on, so the process then ends as Windows ends it.
+BOOL WINAPI restoreInputModeOnCtrl(DWORD /*event*/)
+{
+    restoreInputMode();
+    return FALSE;
+}
+
+// Modifier, lock and Windows keys pressed alone are not "any key".
+bool isKeyPress(const INPUT_RECORD& record)
+{
+    if (record.EventType != KEY_EVENT || record.Event.KeyEvent.bKeyDown == 0) {
+        return false;
+    }
+    switch (record.Event.KeyEvent.wVirtualKeyCode) {
+    case VK_SHIFT:
+    case VK_CONTROL:
+    case VK_MENU:
+    case VK_CAPITAL:
+    case VK_NUMLOCK:
+    case VK_SCROLL:
+    case VK_LWIN:
+    case VK_RWIN:
+        return false;
+    default:
+        return true;
+    }
+}
+
+// One key press, unseen; Ctrl+C still ends the game. The key and whatever else waits in the
+// console's input then are taken out of it, so none of it turns up in the next answer.
+void waitForKeyAtConsole(HANDLE input)
+{
+    if (::GetConsoleMode(input, &savedInputMode) == 0) {
+        return;
+    }
+    keyInput = input;
+    keyModeOn = true;
+    ::SetConsoleMode(input, ENABLE_PROCESSED_INPUT);
+    INPUT_RECORD record{};
+    DWORD got = 0;
+    while (::ReadConsoleInputW(input, &record, 1, &got) != 0 && got == 1 && !isKeyPress(record)) {}
+    ::FlushConsoleInputBuffer(input);
+    restoreInputMode();
+}
+
+// Blanks the whole screen buffer, the lines scrolled out of the window included, and puts the
+// cursor at the top left, as the console's own "cls" does.
+void clearConsole(HANDLE output)
+{
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (::GetConsoleScreenBufferInfo(output, &info) == 0) {
+        return;
+    }
+    const DWORD cells = static_cast<DWORD>(info.dwSize.X) * static_cast<DWORD>(info.dwSize.Y);
+    const COORD home{0, 0};
+    DWORD done = 0;
+    ::FillConsoleOutputCharacterW(output, L' ', cells, home, &done);
+    ::FillConsoleOutputAttribute(output, info.wAttributes, cells, home, &done);
+    ::SetConsoleCursorPosition(output, home);
+}
+
+} // namespace
+
+TerminalStreams openTerminal()
+{
+    std::ios::sync_with_stdio(false);
+    ScreenControl screen;
+    std::istream* input = &std::cin;
+    std::ostream* output = &std::cout;
+    const HANDLE in = ::GetStdHandle(STD_INPUT_HANDLE);
+    if (isConsole(in)) {
+        static ConsoleInput buffer(in);
+        static std::istream stream(&buffer);
+        input = &stream;
+        ::SetConsoleCtrlHandler(restoreInputModeOnCtrl, TRUE);
+        screen.waitForKey = [in] { waitForKeyAtConsole(in); };
+    }
+    const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    if (isConsole(out)) {
+        static ConsoleOutput buffer(out);
+        static std::ostream stream(&buffer);
+        output = &stream;
+        screen.clear = [out](std::ostream& /*flushed*/) { clearConsole(out); };
+    }
+    return {*input, *output, std::move(screen)};
+}

@@ -1,0 +1,49 @@
+# Windows only: what the text mode of standard input does, a game in a folder whose path holds
+# Cyrillic letters and a space, the durable replacement of a file, and one wine server shared
+# by every test. Included last, from tests/CMakeLists.txt, since it wraps every test there.
+
+target_sources(rpg_tests PRIVATE windows/WindowsFilesTest.cpp)
+target_include_directories(rpg_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+
+function(add_windows_transcript name case work)
+  add_test(NAME windows.${name}.${case}
+    COMMAND ${CMAKE_COMMAND}
+      -DRPG=$<TARGET_FILE:rpg>
+      "-DEMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}"
+      -DCRLF=ON
+      ${ARGN}
+      -DCASE_DIR=${CMAKE_CURRENT_SOURCE_DIR}/transcripts
+      -DCASE=${case}
+      "-DWORK=${work}"
+      -P ${CMAKE_CURRENT_SOURCE_DIR}/transcripts/RunTranscript.cmake)
+endfunction()
+
+# CR LF line ends and a Ctrl+Z ending the input, in the middle of a game and at its start.
+foreach(case input-ends-before-paying input-ends-at-the-class-list new-warrior-trains-saves-and-looks)
+  add_windows_transcript(text-input ${case} ${CMAKE_CURRENT_BINARY_DIR}/text-input/${case} -DTEXT_INPUT=ON)
+endforeach()
+
+# A save written and continued in a folder named in Russian, with a space.
+foreach(case new-warrior-trains-saves-and-looks continue-a-mage-saved-on-windows)
+  add_windows_transcript(cyrillic-folder ${case} "${CMAKE_CURRENT_BINARY_DIR}/Папка игрока/${case}")
+endforeach()
+
+# In-process tests of what only the POSIX build does: MinGW's library makes no symbolic links, and
+# only the POSIX build writes its temporary file under a fixed name.
+set(RPG_POSIX_ONLY_TESTS
+  SavedGame.OnlyANonEmptyReadableFileIsASavedGame
+  SavedGame.SavingThroughALinkUpdatesTheFileItPointsAt
+  SavedGame.AFailedSaveSaysSoAndLeavesTheEarlierSaveWhole)
+
+# One wine server for the whole run, in the build's own prefix: started before the first test,
+# stopped after the last. The tests found in rpg_tests join it when ctest discovers them.
+set(wine_server ${CMAKE_CURRENT_SOURCE_DIR}/windows/wine_server.sh)
+add_test(NAME wine.start COMMAND env ${RPG_WINE_ENVIRONMENT} sh ${wine_server} start ${RPG_WINE} ${RPG_WINESERVER})
+add_test(NAME wine.stop COMMAND env ${RPG_WINE_ENVIRONMENT} sh ${wine_server} stop ${RPG_WINE} ${RPG_WINESERVER})
+set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine)
+set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine)
+get_property(tests DIRECTORY PROPERTY TESTS)
+list(REMOVE_ITEM tests wine.start wine.stop)
+set_tests_properties(${tests} PROPERTIES FIXTURES_REQUIRED wine)
+configure_file(windows/DiscoveredTests.cmake.in DiscoveredTests.cmake @ONLY)
+set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${CMAKE_CURRENT_BINARY_DIR}/DiscoveredTests.cmake)
