@@ -31,13 +31,8 @@
       this.takeKey = null;
     }
 
-    // The console the game talks to (see src/platform/Terminal-web.cpp).
-    console() {
-      return {
-        read: (count) => this.read(count),
-        write: (bytes) => this.terminal.write(bytes),
-        waitForKey: () => new Promise((resolve) => { this.takeKey = resolve; }),
-      };
+    waitForKey() {
+      return new Promise((resolve) => { this.takeKey = resolve; });
     }
 
     async read(count) {
@@ -118,43 +113,58 @@
     }
   }
 
-  const box = document.getElementById('terminal');
-  const gameOver = document.getElementById('game-over');
-  const playAgain = document.getElementById('play-again');
+  // The game's module starts loading at once, so it compiles while the page is being built; the
+  // console it is handed reaches the terminal only when the game runs.
+  let terminal = null;
+  let lineMode = null;
+  const gameConsole = {
+    read: (count) => lineMode.read(count),
+    write: (bytes) => terminal.write(bytes),
+    waitForKey: () => lineMode.waitForKey(),
+  };
+  let loading = createRpg({ rpgConsole: gameConsole });
 
-  const terminal = new Terminal({
-    cols: minimumColumns,
-    rows: minimumRows,
-    convertEol: true,
-    cursorBlink: true,
-    fontFamily: '"DejaVu Sans Mono", "Liberation Mono", Menlo, Consolas, monospace',
-    fontSize: 16,
-    scrollback: 1000,
-  });
-  terminal.open(box);
-  // For automation and debugging from the browser's console.
-  window.rpgTerminal = terminal;
-  const lineMode = new LineMode(terminal);
-  fitTerminal(terminal, box);
-  new ResizeObserver(() => fitTerminal(terminal, box)).observe(box);
+  document.addEventListener('DOMContentLoaded', () => {
+    const box = document.getElementById('terminal');
+    const gameOver = document.getElementById('game-over');
+    const playAgain = document.getElementById('play-again');
+    terminal = new Terminal({
+      cols: minimumColumns,
+      rows: minimumRows,
+      convertEol: true,
+      cursorBlink: true,
+      fontFamily: '"DejaVu Sans Mono", "Liberation Mono", Menlo, Consolas, monospace',
+      fontSize: 16,
+      scrollback: 1000,
+    });
+    terminal.open(box);
+    // For automation and debugging from the browser's console.
+    window.rpgTerminal = terminal;
+    lineMode = new LineMode(terminal);
+    fitTerminal(terminal, box);
+    new ResizeObserver(() => fitTerminal(terminal, box)).observe(box);
 
-  // A new run of the game; it continues the save, if there is one, as a start on Linux does.
-  async function play() {
-    gameOver.hidden = true;
-    terminal.reset();
-    lineMode.reset();
-    terminal.focus();
-    try {
-      const game = await createRpg({ rpgConsole: lineMode.console() });
-      await game.ccall('main', 'number', [], [], { async: true });
-    } catch (error) {
-      terminal.write(`\r\n\r\n[${error}]\r\n`);
+    // A run of the game; it continues the save, if there is one, as a start on Linux does.
+    async function play() {
+      gameOver.hidden = true;
+      terminal.reset();
+      lineMode.reset();
+      terminal.focus();
+      try {
+        const game = await loading;
+        await game.ccall('main', 'number', [], [], { async: true });
+      } catch (error) {
+        terminal.write(`\r\n\r\n[${error}]\r\n`);
+      }
+      gameOver.hidden = false;
+      // Once the key that ended the game is released, so it cannot also press the button.
+      document.addEventListener('keyup', () => playAgain.focus(), { once: true });
     }
-    gameOver.hidden = false;
-    // Once the key that ended the game is released, so it cannot also press the button.
-    document.addEventListener('keyup', () => playAgain.focus(), { once: true });
-  }
 
-  playAgain.addEventListener('click', play);
-  play();
+    playAgain.addEventListener('click', () => {
+      loading = createRpg({ rpgConsole: gameConsole });
+      play();
+    });
+    play();
+  });
 })();
