@@ -148,6 +148,8 @@
     async function play() {
       gameOver.hidden = true;
       terminal.reset();
+      // Reverse wraparound, so Backspace goes back over a line that wrapped at the right edge.
+      terminal.write('\x1b[?45h');
       lineMode.reset();
       terminal.focus();
       try {
