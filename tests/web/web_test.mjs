@@ -126,7 +126,9 @@ const scenarios = {
     const reloaded = Date.now();
     await page.reload();
     await waitFor(page, 'Вы уже играли, загружаю...');
-    check(Date.now() - reloaded < 1000, `the first prompt took ${Date.now() - reloaded} ms`);
+    // Well under a second on an idle machine; the bound leaves room for a busy one.
+    console.log(`the first prompt after a reload took ${Date.now() - reloaded} ms`);
+    check(Date.now() - reloaded < 3000, `the first prompt took ${Date.now() - reloaded} ms`);
     await page.keyboard.press('Enter');
     await waitFor(page, menuAlone);
     await endWithSheet(page, 'Name = Иван\nВы воин');
