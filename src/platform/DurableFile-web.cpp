@@ -14,8 +14,7 @@ namespace {
 // clang-format off
 
 // The game's folder lives in memory and is copied into the browser's IndexedDB after each save.
-// Emscripten's IDBFS does not call back on every way the browser can refuse (an aborted
-// transaction never completes), so a store that takes too long counts as refused.
+// A browser that never answers counts as refusing, so the game is not left waiting for ever.
 EM_ASYNC_JS(int, storeFolderInBrowser, (), {
     return await new Promise((resolve) => {
         const refused = setTimeout(() => resolve(0), 10000);
