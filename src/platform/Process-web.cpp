@@ -1,0 +1,7 @@
+#include "platform/Process.hpp"
+
+// In the browser the page has already set up everything the game meets: its working folder,
+// with the introduction and the save kept in the browser's storage, and its console.
+void prepareProcess()
+{
+}

@@ -1,0 +1,114 @@
+#include "platform/Terminal.hpp"
+
+#include <emscripten.h>
+
+#include <array>
+#include <istream>
+#include <ostream>
+#include <streambuf>
+#include <string_view>
+#include <utility>
+
+namespace {
+
+// clang-format off
+
+// The page that runs the game hands it a console (Module.rpgConsole): read(count) resolves to at
+// most count bytes the player has entered, none at the end of input; write(bytes) shows bytes;
+// and waitForKey(), present only when the page shows a real terminal, resolves on the next key.
+
+EM_ASYNC_JS(int, readFromPage, (char* buffer, int capacity), {
+    const bytes = await Module.rpgConsole.read(capacity);
+    HEAPU8.set(bytes, buffer);
+    return bytes.length;
+});
+
+EM_JS(void, writeToPage, (const char* bytes, int count), {
+    Module.rpgConsole.write(HEAPU8.slice(bytes, bytes + count));
+});
+
+EM_JS(int, pageHasTerminal, (), {
+    return typeof Module.rpgConsole.waitForKey === "function" ? 1 : 0;
+});
+
+EM_ASYNC_JS(void, waitForKeyOnPage, (), {
+    await Module.rpgConsole.waitForKey();
+});
+
+// clang-format on
+
+// Home, erase the screen, erase the scrollback: what the Linux build writes to a terminal.
+constexpr std::string_view terminalClear = "\x1b[H\x1b[2J\x1b[3J";
+
+// Bytes as the page hands them over, a line at a time when a player types.
+class PageInput : public std::streambuf {
+protected:
+    int_type underflow() override
+    {
+        const int count = readFromPage(buffer_.data(), static_cast<int>(buffer_.size()));
+        if (count <= 0) {
+            return traits_type::eof();
+        }
+        setg(buffer_.data(), buffer_.data(), buffer_.data() + count);
+        return traits_type::to_int_type(buffer_.front());
+    }
+
+private:
+    std::array<char, 1024> buffer_{};
+};
+
+// Collects what the game writes and hands it to the page on every flush.
+class PageOutput : public std::streambuf {
+public:
+    PageOutput() { resetBuffer(); }
+
+protected:
+    int_type overflow(int_type byte) override
+    {
+        handOver();
+        if (!traits_type::eq_int_type(byte, traits_type::eof())) {
+            *pptr() = traits_type::to_char_type(byte);
+            pbump(1);
+        }
+        return traits_type::not_eof(byte);
+    }
+
+    int sync() override
+    {
+        handOver();
+        return 0;
+    }
+
+private:
+    void resetBuffer() { setp(buffer_.data(), buffer_.data() + buffer_.size()); }
+
+    void handOver()
+    {
+        if (pptr() != pbase()) {
+            writeToPage(pbase(), static_cast<int>(pptr() - pbase()));
+        }
+        resetBuffer();
+    }
+
+    std::array<char, 4096> buffer_{};
+};
+
+} // namespace
+
+TerminalStreams openTerminal()
+{
+    static PageInput inputBuffer;
+    static PageOutput outputBuffer;
+    static std::istream input(&inputBuffer);
+    static std::ostream output(&outputBuffer);
+    input.tie(&output);
+
+    // Without a terminal (a test handing over a whole input at once) the page is treated like a
+    // pipe: a page break for each clear, and pauses that do not wait.
+    ScreenControl screen;
+    if (pageHasTerminal() != 0) {
+        screen.waitForKey = [] { waitForKeyOnPage(); };
+        screen.clear = [](std::ostream& out) { out << terminalClear; };
+    }
+    return {input, output, std::move(screen)};
+}
