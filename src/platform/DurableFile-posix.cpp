@@ -1,5 +1,7 @@
 #include "platform/DurableFile.hpp"
 
+#include "platform/WriteAll.hpp"
+
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -65,21 +67,6 @@ std::optional<mode_t> permissionsOf(const std::filesystem::path& target)
         return std::nullopt;
     }
     return status.st_mode & (S_IRWXU | S_IRWXG | S_IRWXO);
-}
-
-bool writeAll(int fd, std::string_view content)
-{
-    while (!content.empty()) {
-        const ssize_t written = ::write(fd, content.data(), content.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return false;
-        }
-        content.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
 }
 
 bool fillAndClose(int fd, std::optional<mode_t> permissions, std::string_view content)

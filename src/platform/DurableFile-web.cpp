@@ -1,5 +1,7 @@
 #include "platform/DurableFile.hpp"
 
+#include "platform/WriteAll.hpp"
+
 #include <emscripten.h>
 
 #include <cerrno>
@@ -43,21 +45,6 @@ std::filesystem::path unguessableSibling(const std::filesystem::path& target)
     std::filesystem::path sibling = target;
     sibling += suffix;
     return sibling;
-}
-
-bool writeAll(int fd, std::string_view content)
-{
-    while (!content.empty()) {
-        const ssize_t written = ::write(fd, content.data(), content.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return false;
-        }
-        content.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
 }
 
 // A new file of the game's own, never one that stood there before.
