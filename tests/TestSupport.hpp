@@ -73,6 +73,16 @@ inline std::string readSavedText(const std::filesystem::path& path)
     return text;
 }
 
+// Files the save left beside itself in the working folder ("chartype1.txt." and anything).
+inline int saveLeftovers()
+{
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(".")) {
+        count += entry.path().filename().string().starts_with("chartype1.txt.") ? 1 : 0;
+    }
+    return count;
+}
+
 // How many times `part` occurs in `text`.
 inline int countOf(std::string_view text, std::string_view part)
 {
