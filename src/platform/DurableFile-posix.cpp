@@ -10,6 +10,7 @@
 #include <string>
 #include <sys/random.h>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 #include <utility>
 
@@ -86,21 +87,36 @@ void syncFolder(const std::filesystem::path& folder)
     }
 }
 
+// A link to a file elsewhere is saved through, so the file it points at stays the save.
+std::filesystem::path fileBehindLink(const std::filesystem::path& target)
+{
+    std::error_code error;
+    if (std::filesystem::is_symlink(target, error)) {
+        std::filesystem::path resolved = std::filesystem::weakly_canonical(target, error);
+        if (!error) {
+            return resolved;
+        }
+    }
+    return target;
+}
+
 } // namespace
 
 bool replaceFileDurably(const std::filesystem::path& target, std::string_view content)
 {
+    const std::filesystem::path destination = fileBehindLink(target);
     // A first file gets from open the bits any new file gets (0666 less the umask). A replacement
     // starts private, so it never shows more than the earlier file did, and then takes its bits.
-    const std::optional<mode_t> earlier = permissionsOf(target);
-    const std::optional<TemporaryFile> temporary = createFileBeside(target, earlier ? S_IRUSR | S_IWUSR : 0666);
+    const std::optional<mode_t> earlier = permissionsOf(destination);
+    const std::optional<TemporaryFile> temporary = createFileBeside(destination, earlier ? S_IRUSR | S_IWUSR : 0666);
     if (!temporary) {
         return false;
     }
-    if (!fillAndClose(temporary->fd, earlier, content) || std::rename(temporary->name.c_str(), target.c_str()) != 0) {
+    if (!fillAndClose(temporary->fd, earlier, content)
+        || std::rename(temporary->name.c_str(), destination.c_str()) != 0) {
         ::unlink(temporary->name.c_str());
         return false;
     }
-    syncFolder(target.parent_path());
+    syncFolder(destination.parent_path());
     return true;
 }

@@ -80,6 +80,29 @@ bool writeFlushAndClose(HANDLE file, std::string_view content)
     return written && closed;
 }
 
+// A save that is a link to a file elsewhere is saved through the link: the file it points at is
+// replaced and the link stays, as the player set it up. Anything else is replaced itself.
+std::filesystem::path fileBehindLink(const std::filesystem::path& target)
+{
+    const HANDLE file = ::CreateFileW(target.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return target;
+    }
+    std::wstring path(MAX_PATH, L'\0');
+    DWORD length = ::GetFinalPathNameByHandleW(file, path.data(), static_cast<DWORD>(path.size()), 0);
+    if (length >= path.size()) {
+        path.resize(length);
+        length = ::GetFinalPathNameByHandleW(file, path.data(), static_cast<DWORD>(path.size()), 0);
+    }
+    ::CloseHandle(file);
+    if (length == 0 || length >= path.size()) {
+        return target;
+    }
+    path.resize(length);
+    return path;
+}
+
 // One rename, written through to the disk before it returns.
 bool moveOver(const std::filesystem::path& from, const std::filesystem::path& to)
 {
@@ -90,12 +113,13 @@ bool moveOver(const std::filesystem::path& from, const std::filesystem::path& to
 
 bool replaceFileDurably(const std::filesystem::path& target, std::string_view content)
 {
+    const std::filesystem::path destination = fileBehindLink(target);
     std::filesystem::path temporary;
-    const HANDLE file = createTemporaryFile(target, temporary);
+    const HANDLE file = createTemporaryFile(destination, temporary);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
     }
-    if (!writeFlushAndClose(file, withTextLineEnds(content)) || !moveOver(temporary, target)) {
+    if (!writeFlushAndClose(file, withTextLineEnds(content)) || !moveOver(temporary, destination)) {
         ::DeleteFileW(temporary.c_str());
         return false;
     }

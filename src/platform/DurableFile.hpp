@@ -10,7 +10,8 @@
 // folder is written, truncated or removed, apart from the target being replaced, so several games
 // may save into one folder at once. The new target keeps the permissions the old one had; a file
 // saved for the first time gets those of any newly created file. On failure the target is
-// untouched, the temporary file is gone, and the result is false.
+// untouched, the temporary file is gone, and the result is false. A target that is a symbolic
+// link is saved through: the file it points at is replaced and the link stays.
 // `content` is text with LF line ends; it is written with the system's own text line end, as a
 // file opened in text mode would be (CR LF on Windows), so the game's code need not know it.
 bool replaceFileDurably(const std::filesystem::path& target, std::string_view content);

@@ -91,19 +91,6 @@ void setClassFromFlags(Character& character, bool rogueFlag, bool warriorFlag)
     character.isMage = rogueFlag == warriorFlag;
 }
 
-// A link to a save elsewhere is saved through, so the file it points at stays the save.
-std::filesystem::path saveTarget()
-{
-    std::error_code error;
-    if (std::filesystem::is_symlink(saveFileName, error)) {
-        std::filesystem::path resolved = std::filesystem::weakly_canonical(saveFileName, error);
-        if (!error) {
-            return resolved;
-        }
-    }
-    return saveFileName;
-}
-
 } // namespace
 
 std::string formatSaveFile(const Character& character)
@@ -148,7 +135,7 @@ bool hasSavedGame()
 
 void saveGame(Character& character, Console& console)
 {
-    if (!replaceFileDurably(saveTarget(), formatSaveFile(character))) {
+    if (!replaceFileDurably(saveFileName, formatSaveFile(character))) {
         console.write("Не удалось сохранить игру");
         console.endLine();
     }

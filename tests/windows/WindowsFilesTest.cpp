@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <iterator>
+#include <windows.h>
 
 namespace {
 
@@ -40,6 +41,21 @@ TEST(DurableFile, AFailedReplaceKeepsTheOldFileAndRemovesItsTemporaryFile)
 
     EXPECT_FALSE(replaceFileDurably("missing/chartype1.txt", "200\n"));
     EXPECT_EQ(entriesIn("."), 1);
+}
+
+TEST(DurableFile, SavingThroughALinkReplacesTheFileItPointsAt)
+{
+    const TemporaryFolder folder;
+    fs::create_directory("saves");
+    writeFile("saves/hero.txt", "old\r\n");
+    // Wine says yes and makes nothing; Windows may refuse anyone but an administrator.
+    ::CreateSymbolicLinkW(L"chartype1.txt", L"saves\\hero.txt", SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE);
+    if (::GetFileAttributesW(L"chartype1.txt") == INVALID_FILE_ATTRIBUTES) {
+        GTEST_SKIP() << "no symbolic link could be made here";
+    }
+    EXPECT_TRUE(replaceFileDurably("chartype1.txt", "200\n"));
+    EXPECT_EQ(readFile("saves/hero.txt"), "200\r\n");
+    EXPECT_EQ(entriesIn("saves"), 1);
 }
 
 // Text mode would end a file at a Ctrl+Z byte; the game's files are read as on every system.

@@ -28,6 +28,10 @@ foreach(case new-warrior-trains-saves-and-looks continue-a-mage-saved-on-windows
   add_windows_transcript(cyrillic-folder ${case} "${CMAKE_CURRENT_BINARY_DIR}/Папка игрока/${case}")
 endforeach()
 
+add_test(NAME windows.linked-save
+  COMMAND ${CMAKE_COMMAND} -DRPG=$<TARGET_FILE:rpg> "-DEMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}"
+    -DWORK=${CMAKE_CURRENT_BINARY_DIR}/linked-save -P ${CMAKE_CURRENT_SOURCE_DIR}/windows/LinkedSave.cmake)
+
 # In-process tests that need symbolic links, which MinGW's library does not make.
 set(RPG_POSIX_ONLY_TESTS
   SavedGame.OnlyANonEmptyReadableFileIsASavedGame
