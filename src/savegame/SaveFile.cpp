@@ -14,7 +14,9 @@
 #include <fstream>
 #include <optional>
 #include <sstream>
+#include <string>
 #include <system_error>
+#include <utility>
 
 namespace {
 
@@ -128,9 +130,14 @@ bool hasSavedGame()
     if (!std::filesystem::is_regular_file(saveFileName, error)) {
         return false;
     }
-    // A file of nothing but a byte-order mark holds no more of a game than an empty one.
+    // A file of nothing but a byte-order mark holds no more of a game than an empty one. A mark
+    // is at most three bytes, so the first four tell whether any text follows it; the rest of
+    // the file is left for loading to read.
     std::ifstream fin(saveFileName, std::ios::binary);
-    return fin.is_open() && !readDecodedText(fin).empty();
+    std::string start(4, '\0');
+    fin.read(start.data(), static_cast<std::streamsize>(start.size()));
+    start.resize(static_cast<std::size_t>(fin.gcount()));
+    return !decodeText(std::move(start)).empty();
 }
 
 void saveGame(Character& character, Console& console)
