@@ -94,9 +94,9 @@ async function endWithSheet(driver, sheet) {
   await waitFor(driver, lastPause);
 }
 
-async function waitUntil(driver, condition, what) {
+async function waitUntil(driver, condition, what, ...args) {
   for (const until = Date.now() + 10000; Date.now() < until; await new Promise((resolve) => setTimeout(resolve, 50))) {
-    if (await driver.evaluate(condition).catch(() => false)) {
+    if (await driver.evaluate(condition, ...args).catch(() => false)) {
       return;
     }
   }
@@ -191,7 +191,7 @@ const scenarios = {
       await devtools.send('Input.imeSetComposition', { text, selectionStart: text.length, selectionEnd: text.length });
       if (typed) {
         await devtools.send('Input.insertText', { text: typed });
-        await waitFor(driver, new RegExp(`[:?!]\\s*${typed}$`));
+        await waitFor(driver, new RegExp(`\n${typed}\\s*$`));
         await driver.press('Enter');
       }
     }
@@ -201,7 +201,7 @@ const scenarios = {
     await waitFor(driver, menuAlone);
     await enter(driver, 's');
     await waitFor(driver, menuAlone);
-    const log = await driver.evaluate(() => Array.from(document.querySelectorAll('[role=log] p'), (line) => line.textContent));
+    const log = await driver.evaluate(() => Array.from(document.querySelectorAll('[role=log] p'), (line) => line.textContent.trim()));
     for (const line of ['Что-то я заболтался, а как вас кстати зовут?', 'Для продолжения нажмите любую клавишу . . .']) {
       check(log.includes(line), `the screen reader's copy lacks "${line}":\n${log.join('\n')}`);
     }
