@@ -166,8 +166,11 @@
     if (!(cellWidth > 0 && cellHeight > 0)) {
       return;
     }
-    const columns = Math.max(1, Math.floor((box.clientWidth - scrollBarWidth) / cellWidth));
-    const rows = Math.max(1, Math.floor(box.clientHeight / cellHeight));
+    const style = getComputedStyle(box);
+    const width = box.clientWidth - parseFloat(style.paddingLeft) - parseFloat(style.paddingRight) - scrollBarWidth;
+    const height = box.clientHeight - parseFloat(style.paddingTop) - parseFloat(style.paddingBottom);
+    const columns = Math.max(1, Math.floor(width / cellWidth));
+    const rows = Math.max(1, Math.floor(height / cellHeight));
     if (columns !== terminal.cols || rows !== terminal.rows) {
       terminal.resize(columns, rows);
     }

@@ -29,12 +29,17 @@ const types = {
   '.svg': 'image/svg+xml',
   '.ico': 'image/x-icon',
 };
+// Once a test sets nextBuild, the service worker is that of another build.
+let nextBuild = false;
 const server = http.createServer((request, response) => {
   const name = new URL(request.url, 'http://127.0.0.1').pathname.replace(/\/$/, '/index.html');
   if (name === '/blank.html') {
     return response.end('<!doctype html><meta charset="utf-8">');
   }
   fs.readFile(path.join(siteDir, path.normalize(name)), (error, body) => {
+    if (nextBuild && name === '/sw.js') {
+      body = String(body).replace(/rpg-site-[0-9a-f]{16}/, 'rpg-site-next');
+    }
     response.writeHead(error ? 404 : 200, { 'Content-Type': types[path.extname(name)] || 'text/javascript' });
     response.end(error ? '' : body);
   });
@@ -214,10 +219,15 @@ const scenarios = {
     await checkFits(driver);
     await waitFor(driver, menuAlone);
 
-    await checkInstallable(driver, devtools, base);
+    await checkInstallable(driver, devtools);
     await page.setOfflineMode(true);
     await reloadToSave(driver);
     await endWithSheet(driver, 'Name = Иван\nВы воин');
+    // Online again, a new build replaces the old one's cache.
+    await page.setOfflineMode(false);
+    nextBuild = true;
+    await reloadToSave(driver);
+    await waitUntil(driver, async () => (await caches.keys()).join() === 'rpg-site-next', 'the new build\'s cache');
     const foreign = await driver.foreignRequests(base);
     check(foreign.length === 0, `requests to other hosts: ${foreign.join(' ')}`);
   },
@@ -240,7 +250,7 @@ const scenarios = {
 
 // The manifest and its icons load, Chromium finds nothing against installing the page, and the
 // service worker keeps every file of the site.
-async function checkInstallable(driver, devtools, base) {
+async function checkInstallable(driver, devtools) {
   const icons = await driver.evaluate(async () => {
     const manifest = await (await fetch(document.querySelector('link[rel=manifest]').href)).json();
     return Promise.all(manifest.icons.map(async ({ src }) => {
@@ -251,17 +261,15 @@ async function checkInstallable(driver, devtools, base) {
   check(icons.length > 0 && icons.every((icon) => / 200 image\//.test(icon)), `the manifest's icons: ${icons.join(', ')}`);
   const { installabilityErrors } = await devtools.send('Page.getInstallabilityErrors');
   check(installabilityErrors.length === 0, `not installable: ${JSON.stringify(installabilityErrors)}`);
+  // The worker serves the page once it has kept the whole site.
+  await waitUntil(driver, () => Boolean(navigator.serviceWorker.controller), 'the service worker');
   const cached = await driver.evaluate(async () => {
-    await navigator.serviceWorker.ready;
     const names = await caches.keys();
     const requests = names.length === 1 ? await (await caches.open(names[0])).keys() : [];
     return requests.map((request) => new URL(request.url).pathname.slice(1)).sort();
   });
   const site = fs.readdirSync(siteDir).filter((file) => file !== 'sw.js').sort();
   check(cached.join() === site.join(), `the offline cache holds ${cached.join(', ')}`);
-  const controlled = await driver.evaluate(() => Boolean(navigator.serviceWorker.controller));
-  check(controlled, 'the service worker does not serve the page');
-  void base;
 }
 
 // One transcript case: the output and the files must be exactly those of the native game.
