@@ -183,7 +183,10 @@
   if ('serviceWorker' in navigator) {
     const startedUnder = navigator.serviceWorker.controller;
     navigator.serviceWorker.addEventListener('controllerchange', () => { siteUpdated = Boolean(startedUnder); });
-    navigator.serviceWorker.register('sw.js').catch((error) => console.warn(`No offline play: ${error}`));
+    // Once the page has loaded, so that keeping the site does not slow the first start.
+    window.addEventListener('load', () => {
+      navigator.serviceWorker.register('sw.js').catch((error) => console.warn(`No offline play: ${error}`));
+    });
   }
 
   // The game's module starts loading at once, so it compiles while the page is being built; the
@@ -236,7 +239,10 @@
     // A tap opens a phone's keyboard, and at a pause it goes on.
     box.addEventListener('click', () => {
       terminal.focus();
-      lineMode.tap();
+      // Selecting text with the mouse ends in a click too, but it is no answer to a pause.
+      if (!terminal.hasSelection()) {
+        lineMode.tap();
+      }
     });
 
     // A run of the game; it continues the save, if there is one, as a start on Linux does.

@@ -2,6 +2,7 @@
 // open(url), reload(), evaluate(function, ...args), type(text), press(key), pressWithControl(key),
 // click(selector), foreignRequests(base) and close(). Keys are named as puppeteer names them.
 import { spawn } from 'node:child_process';
+import net from 'node:net';
 import path from 'node:path';
 import { createRequire } from 'node:module';
 
@@ -43,7 +44,6 @@ export function firefox(npmDir) {
   return puppeteerDriver(npmDir, {
     browser: 'firefox',
     executablePath: process.env.FIREFOX || '/usr/bin/firefox-esr',
-    extraPrefsFirefox: { 'browser.shell.checkDefaultBrowser': false },
   });
 }
 
@@ -55,6 +55,15 @@ function start(command, args, env = {}) {
   child.on('exit', (code) => code && console.error(`${command} exited with ${code}: ${errors}`));
   process.on('exit', () => child.kill());
   return child;
+}
+
+// A port that nothing listens on just now.
+function freePort() {
+  const probe = net.createServer();
+  return new Promise((resolve) => probe.listen(0, '127.0.0.1', () => {
+    const { port } = probe.address();
+    probe.close(() => resolve(port));
+  }));
 }
 
 // Xvfb prints the number of the display it took on the descriptor it is given.
@@ -72,7 +81,7 @@ function startXvfb() {
 // W3C WebDriver protocol with node's fetch.
 export async function webkit() {
   const display = await startXvfb();
-  const port = 4400 + (process.pid % 1000);
+  const port = await freePort();
   const driverProcess = start(process.env.WEBKIT_DRIVER || 'WebKitWebDriver', [`--port=${port}`], { DISPLAY: display });
   const root = `http://127.0.0.1:${port}`;
   const call = async (method, where, body) => {
