@@ -69,6 +69,21 @@ cmp -s "$source_dir/Intro.txt" "$prefix/$datadir/rpg/Intro.txt" ||
     fail "the installed Intro.txt differs from the project's"
 sh -n "$launcher" || fail "the launcher is not valid sh"
 
+# The desktop's menu entry and the software centres' metadata pass their validators, without a
+# warning, and the entry starts the installed command and names an installed icon.
+app_id=invalid.example.rpg
+desktop_entry="$prefix/$datadir/applications/$app_id.desktop"
+metainfo="$prefix/$datadir/metainfo/$app_id.metainfo.xml"
+desktop_warnings=$(desktop-file-validate "$desktop_entry" 2>&1) || fail "desktop-file-validate: $desktop_warnings"
+[ -z "$desktop_warnings" ] || fail "desktop-file-validate: $desktop_warnings"
+appstreamcli validate --no-net "$metainfo" >"$tmp/appstream.log" 2>&1 ||
+    fail "appstreamcli validate: $(cat "$tmp/appstream.log")"
+! grep -q '^[EW]:' "$tmp/appstream.log" || fail "appstreamcli validate: $(cat "$tmp/appstream.log")"
+[ "$(sed -n 's/^Exec=//p' "$desktop_entry")" = "$(basename -- "$launcher")" ] ||
+    fail "the desktop entry does not start the installed command"
+[ -f "$prefix/$datadir/icons/hicolor/scalable/apps/$(sed -n 's/^Icon=//p' "$desktop_entry").svg" ] ||
+    fail "the desktop entry names an icon that is not installed"
+
 # A first game: a new warrior named Ivan saves, looks at the sheet and the game ends.
 play "$tmp/first start" $'w\nIvan\ns\nm\n' first "$launcher" HOME="$home" XDG_DATA_HOME="$data_home"
 expect_status 0 first
@@ -173,8 +188,11 @@ cpack --config "$build/CPackConfig.cmake" -G DEB -B "$tmp/package" >"$tmp/cpack.
     { cat "$tmp/cpack.log" >&2; fail "cpack -G DEB failed"; }
 dpkg-deb -x "$tmp/package"/rpg_*.deb "$tmp/unpacked"
 [ "$(cd "$tmp/unpacked" && find . -type f | sort)" = "$(printf './usr/%s\n' games/rpg libexec/rpg/rpg \
-    share/doc/rpg/README.md share/doc/rpg/changelog.gz share/doc/rpg/copyright \
-    share/man/man6/rpg.6.gz share/rpg/Intro.txt)" ] || fail "the package holds other files"
+    share/applications/$app_id.desktop share/doc/rpg/README.md share/doc/rpg/changelog.gz \
+    share/doc/rpg/copyright share/icons/hicolor/{16x16,32x32,48x48,64x64,128x128,192x192,256x256,512x512}/apps/$app_id.png \
+    share/icons/hicolor/scalable/apps/$app_id.svg share/man/man6/rpg.6.gz \
+    share/metainfo/$app_id.metainfo.xml share/rpg/Intro.txt | sort)" ] ||
+    fail "the package holds other files: $(cd "$tmp/unpacked" && find . -type f | sort)"
 packaged_home="$tmp/packaged data"
 play "$tmp/first start" $'r\nLis\ns\nm\n' packaged "$tmp/unpacked/usr/games/rpg" XDG_DATA_HOME="$packaged_home"
 expect_status 0 packaged

@@ -1,9 +1,12 @@
 # Windows only: what the text mode of standard input does, a game in a folder whose path holds
-# Cyrillic letters and a space, the durable replacement of a file, and one wine server shared
-# by every test. Included last, from tests/CMakeLists.txt, since it wraps every test there.
+# Cyrillic letters and a space, saves in a very deep folder, the program's resources, the
+# durable replacement of a file, and one wine server shared by every test. Included last, from
+# tests/CMakeLists.txt, since it wraps every test there.
 
 target_sources(rpg_tests PRIVATE windows/WindowsFilesTest.cpp)
 target_include_directories(rpg_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+# A save in a folder deeper than 260 characters, which rpg.exe's manifest allows.
+target_sources(rpg_tests PRIVATE windows/LongPathTest.cpp)
 
 function(add_windows_transcript name case work)
   add_test(NAME windows.${name}.${case}
@@ -27,6 +30,11 @@ endforeach()
 foreach(case new-warrior-trains-saves-and-looks continue-a-mage-saved-on-windows)
   add_windows_transcript(cyrillic-folder ${case} "${CMAKE_CURRENT_BINARY_DIR}/Папка игрока/${case}")
 endforeach()
+
+# The icon, version and manifest in rpg.exe, read with wrestool.
+add_test(NAME windows.resources
+  COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/windows/resources_test.sh $<TARGET_FILE:rpg> ${PROJECT_SOURCE_DIR}
+    ${PROJECT_VERSION})
 
 add_test(NAME windows.linked-save
   COMMAND ${CMAKE_COMMAND} -DRPG=$<TARGET_FILE:rpg> "-DEMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}"
