@@ -237,10 +237,12 @@
     new ResizeObserver(() => fitTerminal(terminal, box)).observe(box);
     narrowWindow.addEventListener('change', () => fitTerminal(terminal, box));
     // A tap opens a phone's keyboard, and at a pause it goes on.
-    box.addEventListener('click', () => {
+    // A drag that selects text ends in a click too, but it is no answer to a pause.
+    let pressedAt = { x: 0, y: 0 };
+    box.addEventListener('pointerdown', (event) => { pressedAt = { x: event.clientX, y: event.clientY }; }, true);
+    box.addEventListener('click', (event) => {
       terminal.focus();
-      // Selecting text with the mouse ends in a click too, but it is no answer to a pause.
-      if (!terminal.hasSelection()) {
+      if (Math.hypot(event.clientX - pressedAt.x, event.clientY - pressedAt.y) < 10) {
         lineMode.tap();
       }
     });

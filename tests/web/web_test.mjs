@@ -201,7 +201,7 @@ const scenarios = {
       }
     }
     // A tap at the pause goes on, and types nothing into the menu.
-    await waitFor(driver, 'получено 200 монет');
+    await waitUntil(driver, () => document.body.classList.contains('paused'), 'the pause');
     await page.touchscreen.tap(200, 400);
     await waitFor(driver, menuAlone);
     await enter(driver, 's');
