@@ -57,18 +57,26 @@ function terminalText() {
   return rows.map((row) => row.trimEnd()).join('\n');
 }
 
-// Waits until the terminal holds a text or matches a pattern.
-async function waitFor(driver, wanted) {
-  const pattern = wanted instanceof RegExp ? wanted : new RegExp(wanted.replace(/[.*+?^${}()|[\]\\]/g, '\\$&'));
-  let text = '';
+// Asks the page again and again, for up to ten seconds, until its answer passes a test.
+async function poll(driver, ask, passes, failure, ...args) {
+  let answer;
   for (const until = Date.now() + 10000; Date.now() < until; await new Promise((resolve) => setTimeout(resolve, 50))) {
-    text = await driver.evaluate(terminalText).catch(() => '');
-    if (pattern.test(text)) {
+    answer = await driver.evaluate(ask, ...args).catch(() => undefined);
+    if (passes(answer)) {
       return;
     }
   }
-  throw new Error(`${pattern} never showed on the screen:\n${text}`);
+  throw new Error(failure(answer));
 }
+
+// Waits until the terminal holds a text or matches a pattern.
+function waitFor(driver, wanted) {
+  const pattern = wanted instanceof RegExp ? wanted : new RegExp(wanted.replace(/[.*+?^${}()|[\]\\]/g, '\\$&'));
+  return poll(driver, terminalText, (text) => pattern.test(text), (text) => `${pattern} never showed on the screen:\n${text}`);
+}
+
+// Waits until a condition holds in the page.
+const waitUntil = (driver, condition, what, ...args) => poll(driver, condition, Boolean, () => `${what} never came`, ...args);
 
 // Types a line, waits until the line mode has shown it, and ends it with Enter.
 async function enter(driver, text) {
@@ -99,19 +107,10 @@ async function endWithSheet(driver, sheet) {
   await waitFor(driver, lastPause);
 }
 
-async function waitUntil(driver, condition, what, ...args) {
-  for (const until = Date.now() + 10000; Date.now() < until; await new Promise((resolve) => setTimeout(resolve, 50))) {
-    if (await driver.evaluate(condition, ...args).catch(() => false)) {
-      return;
-    }
-  }
-  throw new Error(`${what} never came`);
-}
-
 // A reload continues the save, its first prompt quickly.
-async function reloadToSave(driver, reload = () => driver.reload()) {
+async function reloadToSave(driver) {
   const reloaded = Date.now();
-  await reload();
+  await driver.reload();
   await waitFor(driver, 'Вы уже играли, загружаю...');
   // Well under a second on an idle machine; the bound leaves room for a busy one.
   console.log(`the first prompt after a reload took ${Date.now() - reloaded} ms`);
@@ -207,7 +206,8 @@ const scenarios = {
     await enter(driver, 's');
     await waitFor(driver, menuAlone);
     const log = await driver.evaluate(() => Array.from(document.querySelectorAll('[role=log] p'), (line) => line.textContent.trim()));
-    for (const line of ['Что-то я заболтался, а как вас кстати зовут?', 'Для продолжения нажмите любую клавишу . . .']) {
+    const wrapped = 'Прекрасно вы решили стать Воином! Это замечатльно именно таких нам и не хватает сейчас, а то все знаете ли магичить хотят, фу! Что может быть лучше топора?!';
+    for (const line of [wrapped, 'Что-то я заболтался, а как вас кстати зовут?', 'Для продолжения нажмите любую клавишу . . .']) {
       check(log.includes(line), `the screen reader's copy lacks "${line}":\n${log.join('\n')}`);
     }
     check(!log.join('').match(/[\x00-\x1f]/), 'the screen reader\'s copy holds control characters');
