@@ -41,8 +41,8 @@
       return new Promise((resolve) => { this.takeKey = resolve; });
     }
 
-    // A tap at a pause is its key; at any other time a tap types nothing.
-    tap() {
+    // A key or a tap ends a pause; a tap at any other time types nothing.
+    endPause() {
       if (this.takeKey) {
         const resume = this.takeKey;
         this.takeKey = null;
@@ -65,7 +65,7 @@
       const keys = data.match(keyPattern) || [];
       if (this.takeKey && keys.length > 0) {
         keys.shift();
-        this.tap();
+        this.endPause();
       }
       keys.forEach((key) => this.edit(key));
     }
@@ -243,7 +243,7 @@
     box.addEventListener('click', (event) => {
       terminal.focus();
       if (Math.hypot(event.clientX - pressedAt.x, event.clientY - pressedAt.y) < 10) {
-        lineMode.tap();
+        lineMode.endPause();
       }
     });
 
