@@ -85,11 +85,16 @@ async function enter(driver, text) {
   await driver.press('Enter');
 }
 
-// Nothing on the page is wider than the window, and the terminal's text fits in its box.
+// Nothing on the page is wider than the window, the terminal's text fits in its box, and another
+// column would not fit beside its scroll bar (14 pixels).
 async function checkFits(driver) {
-  const [page, window, screen, box] = await driver.evaluate(() => [document.scrollingElement.scrollWidth, innerWidth,
-    document.querySelector('.xterm-screen').getBoundingClientRect().right, document.getElementById('terminal').clientWidth]);
-  check(page <= window && screen <= box, `the page is ${page} pixels wide in a window of ${window}, the text ${screen} in ${box}`);
+  const [page, window, screen, cell, box] = await driver.evaluate(() => {
+    const screen = document.querySelector('.xterm-screen').getBoundingClientRect();
+    return [document.scrollingElement.scrollWidth, innerWidth, screen.right, screen.width / rpgTerminal.cols,
+      document.getElementById('terminal').clientWidth];
+  });
+  check(page <= window && screen <= box && box - screen < cell + 14,
+    `the page is ${page} pixels wide in a window of ${window}, the text ${screen} in ${box}`);
 }
 
 // The main menu alone on a cleared screen, with nothing typed after it yet.
