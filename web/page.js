@@ -236,8 +236,8 @@
     fitTerminal(terminal, box);
     new ResizeObserver(() => fitTerminal(terminal, box)).observe(box);
     narrowWindow.addEventListener('change', () => fitTerminal(terminal, box));
-    // A tap opens a phone's keyboard, and at a pause it goes on.
-    // A drag that selects text ends in a click too, but it is no answer to a pause.
+    // A tap opens a phone's keyboard, and at a pause it goes on. A drag that selects text ends in
+    // a click too, but it is no answer to a pause.
     let pressedAt = { x: 0, y: 0 };
     box.addEventListener('pointerdown', (event) => { pressedAt = { x: event.clientX, y: event.clientY }; }, true);
     box.addEventListener('click', (event) => {
@@ -262,6 +262,8 @@
       } catch (error) {
         terminal.write(`\r\n\r\n[${error}]\r\n`);
       }
+      outputLog.giveOutPending();
+      outputLog.add('Игра окончена.');
       gameOver.hidden = false;
       // Once the key that ended the game is released, so it cannot also press the button.
       document.addEventListener('keyup', () => playAgain.focus(), { once: true });

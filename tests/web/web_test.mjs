@@ -228,6 +228,7 @@ const scenarios = {
     await page.setOfflineMode(true);
     await reloadToSave(driver);
     await endWithSheet(driver, 'Name = Иван\nВы воин');
+    await waitUntil(driver, () => document.querySelector('[role=log]').lastChild.textContent === 'Игра окончена.', 'the end, read out');
     // Online again, a new build replaces the old one's cache.
     await page.setOfflineMode(false);
     nextBuild = true;
