@@ -28,7 +28,8 @@ cp chartype1.txt kept
 chmod 0200 chartype1.txt
 status=0
 runuser -u nobody -- ./rpg < keys > out 2> errors || status=$?
-[ "$status" = 1 ] && grep -q 'нажмите любую клавишу' out || fail "exit status $status, or no pause, for a save that cannot be read"
+[ "$status" = 1 ] && grep -q 'нажмите любую клавишу' out ||
+  fail "exit status $status, or no closing pause, for a save that cannot be read"
 [ "$(cat errors)" = 'Не удалось прочитать сохранённую игру chartype1.txt: Permission denied' ] ||
   fail "standard error: $(cat errors)"
 cmp -s chartype1.txt kept || fail "a save nobody could read was replaced: $(cat kept)"

@@ -32,7 +32,7 @@ save_is "$trained" || fail "the continued game was not saved: $(cat chartype1.tx
 # Held for longer than the game waits: it ends with status 1 and says why, and the new game
 # its input would have made is never saved.
 printf '%s' "$ivan" > chartype1.txt
-hold_save 5000
+hold_save 6000
 status=0
 printf 'w\nPetr\ns\np\n' | "$wine" "$rpg" > out 2> errors || status=$?
 wait
