@@ -32,11 +32,23 @@ std::string saveAndReport(Character& character)
     return screen.output();
 }
 
+// Loads the save as start-up does; a file the tests write is always readable.
 Character loadFromDisk()
 {
     Character character;
-    loadGame(character);
+    std::ostringstream errors;
+    EXPECT_EQ(loadGame(character, errors), SavedGame::loaded);
+    EXPECT_EQ(errors.str(), "");
     return character;
+}
+
+bool hasSavedGame()
+{
+    std::ostringstream errors;
+    Character character;
+    const SavedGame found = loadGame(character, errors);
+    EXPECT_NE(found, SavedGame::unreadable) << errors.str();
+    return found == SavedGame::loaded;
 }
 
 Character created(const std::string& keys)

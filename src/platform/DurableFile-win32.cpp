@@ -1,5 +1,7 @@
 #include "platform/DurableFile.hpp"
 
+#include "platform/SharingRetry-win32.hpp"
+
 #include <algorithm>
 #include <random>
 #include <string>
@@ -103,10 +105,19 @@ std::filesystem::path fileBehindLink(const std::filesystem::path& target)
     return path;
 }
 
-// One rename, written through to the disk before it returns.
+// One rename, written through to the disk before it returns. A save another program holds open
+// for a moment is waited for; Windows refuses to replace a file in use as "access denied".
 bool moveOver(const std::filesystem::path& from, const std::filesystem::path& to)
 {
-    return ::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    return retryWhileShared([&] {
+        if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) {
+            return true;
+        }
+        if (::GetLastError() == ERROR_ACCESS_DENIED) {
+            ::SetLastError(ERROR_SHARING_VIOLATION);
+        }
+        return false;
+    });
 }
 
 } // namespace

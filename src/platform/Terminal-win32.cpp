@@ -255,10 +255,21 @@ void clearConsole(HANDLE output)
     ::SetConsoleCursorPosition(output, home);
 }
 
+// Standard error in a console window shows its Russian text as standard output does. The buffer
+// is never destroyed: the standard streams are flushed once more at exit, after it would be gone.
+void showErrorsInConsole()
+{
+    const HANDLE errors = ::GetStdHandle(STD_ERROR_HANDLE);
+    if (isConsole(errors)) {
+        std::cerr.rdbuf(new ConsoleOutput(errors));
+    }
+}
+
 } // namespace
 
 TerminalStreams openTerminal()
 {
+    showErrorsInConsole();
     std::ios::sync_with_stdio(false);
     ScreenControl screen;
     std::istream* input = &std::cin;
