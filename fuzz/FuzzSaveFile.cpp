@@ -4,8 +4,8 @@
 
 #include "core/Character.hpp"
 #include "core/TextDecoding.hpp"
-#include "core/Utf8.hpp"
 #include "savegame/SaveFile.hpp"
+#include "text/Utf8.hpp"
 
 #include <array>
 #include <cstddef>

@@ -1,5 +1,7 @@
 #include "platform/Terminal.hpp"
 
+#include "platform/TerminalClear.hpp"
+
 #include <emscripten.h>
 
 #include <array>
@@ -36,9 +38,6 @@ EM_ASYNC_JS(void, waitForKeyOnPage, (), {
 });
 
 // clang-format on
-
-// Home, erase the screen, erase the scrollback: what the Linux build writes to a terminal.
-constexpr std::string_view terminalClear = "\x1b[H\x1b[2J\x1b[3J";
 
 // Bytes as the page hands them over, a line at a time when a player types.
 class PageInput : public std::streambuf {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/Console.hpp"
+#include "platform/ScreenControl.hpp"
 
 #include <iosfwd>
 
