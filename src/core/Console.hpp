@@ -20,9 +20,8 @@ public:
     // A line end: a line feed, then everything written so far is shown.
     void endLine();
 
-    // A symbol is one UTF-8 character as typed, of one to four bytes.
-
-    // Skips white space first, then reads one symbol: a key typed at a prompt.
+    // A symbol is one UTF-8 character as typed, of one to four bytes. This read skips white
+    // space first, then reads one symbol: a key typed at a prompt.
     std::optional<std::string> readSymbolAfterWhiteSpace();
 
     // Reads the very next symbol, white space included.
