@@ -8,8 +8,8 @@ class Character;
 class Console;
 
 // Start-up: continue the saved game or start a new one, then the main menu. Returns the
-// process exit status.
-int runGame(Console& console);
+// process exit status. A save that cannot be read is reported on `errors`, and nothing is played.
+int runGame(Console& console, std::ostream& errors);
 
 // The main menu, shown again after every training and save until the game ends.
 void runMainMenu(Character& character, Console& console);

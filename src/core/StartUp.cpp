@@ -2,12 +2,12 @@
 #include "core/Console.hpp"
 #include "core/Game.hpp"
 
-#include <iostream>
+#include <ostream>
 
-int runGame(Console& console)
+int runGame(Console& console, std::ostream& errors)
 {
     Character hero;
-    switch (loadGame(hero, std::cerr)) {
+    switch (loadGame(hero, errors)) {
     case SavedGame::unreadable:
         // Nothing is played, so nothing is saved over the file the game failed to read. The pause
         // keeps a console window open until the player has seen why.

@@ -1,6 +1,7 @@
 #include "platform/WholeFile.hpp"
 
 #include "platform/SharingRetry-win32.hpp"
+#include "text/Utf16.hpp"
 
 #include <array>
 #include <string>
@@ -8,15 +9,6 @@
 #include <windows.h>
 
 namespace {
-
-std::string toUtf8(std::wstring_view wide)
-{
-    const int size = static_cast<int>(wide.size());
-    const int length = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(length), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, text.data(), length, nullptr, nullptr);
-    return text;
-}
 
 // The system's message for an error, in the system's language, without its full stop and line
 // end, so it reads like the end of the game's own sentence.
@@ -29,7 +21,8 @@ std::string systemReason(DWORD error)
     while (!message.empty() && std::wstring_view(L"\r\n .").find(message.back()) != std::wstring_view::npos) {
         message.remove_suffix(1);
     }
-    return message.empty() ? "error " + std::to_string(error) : toUtf8(message);
+    return message.empty() ? "error " + std::to_string(error)
+                           : utf16ToUtf8(std::u16string(message.begin(), message.end()));
 }
 
 bool readAll(HANDLE handle, std::string& bytes)
