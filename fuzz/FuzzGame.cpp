@@ -221,7 +221,7 @@ void playOneGame(const GameInput& input)
     DiscardingBuffer discard;
     std::ostream screen(&discard);
     Console console(typed, screen);
-    const int status = runGame(console);
+    const int status = runGame(console, screen);
     if (status != 0) {
         fail("runGame returned " + std::to_string(status));
     }

@@ -4,8 +4,8 @@
 
 #include "core/Character.hpp"
 #include "core/TextDecoding.hpp"
-#include "core/Utf8.hpp"
 #include "savegame/SaveFile.hpp"
+#include "text/Utf8.hpp"
 
 #include <array>
 #include <cstddef>
@@ -45,39 +45,14 @@ bool sameCharacter(const Character& a, const Character& b)
         && a.isWarrior == b.isWarrior;
 }
 
-bool isContinuationByte(unsigned char byte)
-{
-    return byte >= 0x80 && byte <= 0xBF;
-}
-
-std::size_t announcedContinuations(unsigned char lead)
-{
-    if (lead >= 0xC0 && lead <= 0xDF) {
-        return 1;
-    }
-    if (lead >= 0xE0 && lead <= 0xEF) {
-        return 2;
-    }
-    if (lead >= 0xF0 && lead <= 0xF7) {
-        return 3;
-    }
-    return 0;
-}
-
-// Characters as the game reads them: a lead byte takes up to the continuation bytes it
-// announces, any other byte stands alone. Counted independently of the game's own reader.
+// Characters in well-formed UTF-8, counted independently of the game's own reader: every byte
+// but a continuation byte (80 to BF) starts one.
 std::size_t countCharacters(std::string_view text)
 {
     std::size_t count = 0;
-    std::size_t at = 0;
-    while (at < text.size()) {
-        std::size_t left = announcedContinuations(static_cast<unsigned char>(text[at]));
-        ++at;
-        while (left > 0 && at < text.size() && isContinuationByte(static_cast<unsigned char>(text[at]))) {
-            ++at;
-            --left;
-        }
-        ++count;
+    for (const char byte : text) {
+        const auto value = static_cast<unsigned char>(byte);
+        count += value < 0x80 || value > 0xBF ? 1 : 0;
     }
     return count;
 }

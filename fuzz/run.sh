@@ -17,7 +17,9 @@ build="$root/build-fuzz"
 artifacts="$build/fuzz-artifacts"
 
 export CC=clang CXX=clang++
-cmake -S "$root" -B "$build" -DRPG_FUZZ=ON -DRPG_BUILD_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 1
+# clang's warnings stop this build, as g++'s stop the presets' builds.
+cmake -S "$root" -B "$build" -DRPG_FUZZ=ON -DRPG_BUILD_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null || exit 1
 cmake --build "$build" -j2 --target fuzz_game fuzz_save_file || exit 1
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/rpg-fuzz-run.XXXXXX")"

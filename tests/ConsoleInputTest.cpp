@@ -31,7 +31,7 @@ TEST(ReadChoice, TakesTheFirstKeyAndLeavesTheRestOfTheLine)
     ScriptedConsole screen("  tsx\n");
     EXPECT_EQ(ask(screen).choice, 't');
     EXPECT_EQ(ask(screen).choice, 's');
-    EXPECT_EQ(screen.console.readCharacter(), "x");
+    EXPECT_EQ(screen.console.readSymbolAfterWhiteSpace(), "x");
 }
 
 TEST(ReadChoice, SkipsEmptyLinesWithoutAskingAgain)
@@ -146,7 +146,7 @@ TEST(NameInput, AVeryLongLineIsReadThroughWithoutKeepingIt)
 {
     ScriptedConsole screen(std::string(4 * 1024 * 1024, 'x') + "\nw\n");
     EXPECT_EQ(nameFrom(screen), std::string(maxNameCharacters, 'x'));
-    EXPECT_EQ(screen.console.readCharacter(), "w");
+    EXPECT_EQ(screen.console.readSymbolAfterWhiteSpace(), "w");
 }
 
 TEST(Screen, PauseAndClearWithoutATerminal)
@@ -176,7 +176,7 @@ TEST(Screen, PauseWaitsForOneKeyAndClearGoesToTheTerminal)
     EXPECT_EQ(keysAwaited, 1);
     EXPECT_EQ(out.str(), std::string(pausePrompt) + "<clear>");
     // The pause took nothing from the game's own input.
-    EXPECT_EQ(console.readCharacter(), "w");
+    EXPECT_EQ(console.readSymbolAfterWhiteSpace(), "w");
 }
 
 } // namespace

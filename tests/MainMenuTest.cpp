@@ -55,7 +55,7 @@ TEST(StartUp, ANewPlayerMeetsTheIntroductionThenTheMenuAndTheGameEndsWithAPause)
     const TemporaryFolder folder;
     writeFile("Intro.txt", "Сказ.");
     ScriptedConsole screen("r\nЛис\np\n");
-    EXPECT_EQ(runGame(screen.console), 0);
+    EXPECT_EQ(runGame(screen.console, screen.errors), 0);
     const std::string output = screen.output();
     EXPECT_TRUE(output.starts_with("Сказ.\n\n\n(W)arrior"));
     EXPECT_TRUE(output.ends_with("\f" + mainMenu + "\f" + std::string(pausePrompt)));
@@ -65,7 +65,7 @@ TEST(StartUp, EndOfInputAtTheMenuEndsTheGameWithoutShowingItAgain)
 {
     const TemporaryFolder folder;
     ScriptedConsole screen("r\nЛис\n");
-    EXPECT_EQ(runGame(screen.console), 0);
+    EXPECT_EQ(runGame(screen.console, screen.errors), 0);
     EXPECT_TRUE(screen.output().ends_with("\f" + mainMenu + std::string(pausePrompt)));
     EXPECT_EQ(countOf(screen.output(), mainMenuHeader), 1);
 }

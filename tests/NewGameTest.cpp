@@ -129,7 +129,7 @@ TEST(NewGame, EndOfInputDuringCreationEndsTheGameWithOneFinalPause)
     const TemporaryFolder folder;
     writeFile("Intro.txt", "Начало.");
     ScriptedConsole screen("w\n");
-    EXPECT_EQ(runGame(screen.console), 0);
+    EXPECT_EQ(runGame(screen.console, screen.errors), 0);
     const std::string output = screen.output();
     EXPECT_TRUE(output.ends_with("зовут?\n" + std::string(pausePrompt))) << output;
     EXPECT_EQ(countOf(output, mainMenuHeader), 0);

@@ -32,11 +32,23 @@ std::string saveAndReport(Character& character)
     return screen.output();
 }
 
+// Loads the save as start-up does; a file the tests write is always readable.
 Character loadFromDisk()
 {
     Character character;
-    loadGame(character);
+    std::ostringstream errors;
+    EXPECT_EQ(loadGame(character, errors), SavedGame::loaded);
+    EXPECT_EQ(errors.str(), "");
     return character;
+}
+
+bool hasSavedGame()
+{
+    std::ostringstream errors;
+    Character character;
+    const SavedGame found = loadGame(character, errors);
+    EXPECT_NE(found, SavedGame::unreadable) << errors.str();
+    return found == SavedGame::loaded;
 }
 
 Character created(const std::string& keys)
@@ -85,7 +97,7 @@ TEST(SaveFile, TrainingsThenASaveKeepTheirNumbers)
     const TemporaryFolder folder;
     writeFile("Intro.txt", "");
     ScriptedConsole screen("w\nIvan\nt\na\ny\nt\na\nY\ns\np\n");
-    runGame(screen.console);
+    runGame(screen.console, screen.errors);
     EXPECT_EQ(readSavedText("chartype1.txt"), "200\n30\n0\n20\n0\n50\n200\n50\n20\nIvan\n0\n1\n");
 }
 
@@ -94,7 +106,7 @@ TEST(SaveFile, TheLaterOfTwoSavesIsTheOneKept)
     const TemporaryFolder folder;
     writeFile("Intro.txt", "");
     ScriptedConsole screen("r\nLongNameHere\ns\nt\nh\ny\ns\np\n");
-    runGame(screen.console);
+    runGame(screen.console, screen.errors);
     EXPECT_EQ(readSavedText("chartype1.txt"), "130\n15\n0\n20\n100\n40\n135\n40\n20\nLongNameHer\n1\n0\n");
 }
 
@@ -263,7 +275,7 @@ TEST(SavedGame, ContinuingShowsTheMessageThenTheMenu)
     const TemporaryFolder folder;
     writeFile("chartype1.txt", "100\n10\n3\n100\n-50\n30\n105\n30\n100\nМерлин\n0\n0\n");
     ScriptedConsole screen("m\n");
-    EXPECT_EQ(runGame(screen.console), 0);
+    EXPECT_EQ(runGame(screen.console, screen.errors), 0);
     const std::string output = screen.output();
     EXPECT_TRUE(output.starts_with(
         "Вы уже играли, загружаю...\n" + std::string(pausePrompt) + "\f" + std::string(mainMenuHeader)));

@@ -21,6 +21,7 @@ struct ScriptedConsole {
 
     std::istringstream in;
     std::ostringstream out;
+    std::ostringstream errors;
     Console console{in, out};
 };
 

@@ -28,10 +28,13 @@ TEST(TextDecoding, EachRuleOnItsEdges)
         {"\xE0\xA0\x80\xED\x9F\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", "\u0800\uD7FF\U00010000\U0010FFFF"},
         // Windows-1251, with 0x98 that has no character there.
         {"\xC8\xE2\xE0\xED \x80\x88\x98\xA8\xB8\xB9\xFF", "Иван Ђ€" + r + "Ёё№я"},
-        // One byte that breaks UTF-8 makes the whole file Windows-1251: a stray byte, an overlong
-        // form, a surrogate, a code point past U+10FFFF, a cut-short last character.
+        // One byte that breaks UTF-8 makes the whole file Windows-1251: a stray byte, overlong forms
+        // of two, three and four bytes, a surrogate, a code point past U+10FFFF, a cut-short last
+        // character.
         {"Иван\xFF", "Р" + r + "РІР°Р\u0405я"},
         {"\xC0\xAF", "АЇ"},
+        {"\xE0\x9F\xBF", "аџї"},
+        {"\xF0\x8F\xBF\xBF", "рЏїї"},
         {"\xED\xA0\x80", "н\u00A0Ђ"},
         {"\xF4\x90\x80\x80", "ф\u0452ЂЂ"},
         {"a\xD0", "aР"},

@@ -1,12 +1,12 @@
 #include "core/Character.hpp"
 #include "core/Console.hpp"
 
+#include <string>
 #include <string_view>
 
 namespace {
 
-template <typename Value>
-void writeLabelled(Console& console, std::string_view label, const Value& value)
+void writeLabelled(Console& console, std::string_view label, std::string_view value)
 {
     console.write(label);
     console.write(value);
@@ -17,10 +17,11 @@ void writeLabelled(Console& console, std::string_view label, const Value& value)
 
 void Character::showCharacterSheet(Console& console) const
 {
-    writeLabelled(console, "Exp = ", exp);
-    writeLabelled(console, "Health = ", health);
-    writeLabelled(console, "Mana = ", mana);
-    writeLabelled(console, "Strenght = ", strength);
+    writeLabelled(console, "Exp = ", std::to_string(exp));
+    writeLabelled(console, "Health = ", std::to_string(health));
+    writeLabelled(console, "Mana = ", std::to_string(mana));
+    // "Strenght" is the game's own spelling, kept as players know it.
+    writeLabelled(console, "Strenght = ", std::to_string(strength));
     writeLabelled(console, "Name = ", name);
 
     // Each flag speaks for itself, so a mage is named as such.

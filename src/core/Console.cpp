@@ -27,11 +27,6 @@ void Console::write(std::string_view text)
     out_ << text;
 }
 
-void Console::write(std::int32_t number)
-{
-    out_ << number;
-}
-
 void Console::endLine()
 {
     out_ << '\n';
@@ -47,14 +42,14 @@ std::optional<T> Console::noteEnd(std::optional<T> result)
     return result;
 }
 
-std::optional<std::string> Console::readCharacter()
+std::optional<std::string> Console::readSymbolAfterWhiteSpace()
 {
     out_.flush();
     skipWhiteSpace(in_);
     return noteEnd(readUtf8Character(in_));
 }
 
-std::optional<std::string> Console::takeCharacter()
+std::optional<std::string> Console::readSymbolAsIs()
 {
     out_.flush();
     return noteEnd(readUtf8Character(in_));

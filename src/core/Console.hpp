@@ -1,20 +1,11 @@
 #pragma once
 
-#include <cstdint>
-#include <functional>
+#include "platform/ScreenControl.hpp"
+
 #include <iosfwd>
 #include <optional>
 #include <string>
 #include <string_view>
-
-// How a pause and a clear reach a real screen. Each is chosen once at start and left empty when
-// that side is a file or a pipe: a pause then does not wait, and a clear writes a page break.
-struct ScreenControl {
-    // Waits for one key, unseen; the game's own input is not touched.
-    std::function<void()> waitForKey;
-    // Blanks the screen and its scrollback; gets the game's output stream, already flushed.
-    std::function<void(std::ostream&)> clear;
-};
 
 // Everything the game says and hears goes through here, so each screen can be driven from a
 // string in tests and the real terminal stays behind the screen control chosen once at start.
@@ -22,17 +13,19 @@ class Console {
 public:
     Console(std::istream& in, std::ostream& out, ScreenControl screen = {});
 
+    // Text only: a number is written as text by whoever shows it, so a char can never come
+    // out as its code.
     void write(std::string_view text);
-    void write(std::int32_t number);
 
     // A line end: a line feed, then everything written so far is shown.
     void endLine();
 
-    // One character after any white space, as typed at a prompt.
-    std::optional<std::string> readCharacter();
+    // A symbol is one UTF-8 character as typed, of one to four bytes. This read skips white
+    // space first, then reads one symbol: a key typed at a prompt.
+    std::optional<std::string> readSymbolAfterWhiteSpace();
 
-    // One character exactly as it comes, white space included.
-    std::optional<std::string> takeCharacter();
+    // Reads the very next symbol, white space included.
+    std::optional<std::string> readSymbolAsIs();
 
     // The rest of the line as a name, cleaned of control characters and cut to length.
     std::optional<std::string> readName();

@@ -19,7 +19,7 @@ std::optional<char> readChoice(Console& console, std::string_view accepted, cons
 {
     while (true) {
         showPrompt();
-        const std::optional<std::string> key = console.readCharacter();
+        const std::optional<std::string> key = console.readSymbolAfterWhiteSpace();
         if (!key) {
             return std::nullopt;
         }

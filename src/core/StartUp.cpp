@@ -2,20 +2,29 @@
 #include "core/Console.hpp"
 #include "core/Game.hpp"
 
-int runGame(Console& console)
+#include <ostream>
+
+int runGame(Console& console, std::ostream& errors)
 {
     Character hero;
-    if (hasSavedGame()) {
+    switch (loadGame(hero, errors)) {
+    case SavedGame::unreadable:
+        // Nothing is played, so nothing is saved over the file the game failed to read. The pause
+        // keeps a console window open until the player has seen why.
+        console.pauseScreen();
+        return 1;
+    case SavedGame::loaded:
         console.write("Вы уже играли, загружаю...\n");
-        loadGame(hero);
         console.pauseScreen();
         console.clearScreen();
         runMainMenu(hero, console);
-    } else {
+        break;
+    case SavedGame::none:
         playIntroduction(hero, console);
         if (!console.inputEnded()) {
             runMainMenu(hero, console);
         }
+        break;
     }
     console.pauseScreen();
     return 0;

@@ -1,6 +1,7 @@
 #include "core/TextDecoding.hpp"
 
-#include "core/Utf8.hpp"
+#include "text/Utf16.hpp"
+#include "text/Utf8.hpp"
 
 #include <array>
 #include <cstddef>
@@ -12,8 +13,6 @@ namespace {
 constexpr std::string_view utf16LittleEndianMark = "\xFF\xFE";
 constexpr std::string_view utf16BigEndianMark = "\xFE\xFF";
 constexpr std::string_view utf8Mark = "\xEF\xBB\xBF";
-
-constexpr char32_t replacementCodePoint = 0xFFFD;
 
 // Windows-1251 from 0x80 to 0xFF; 0x98 has no character there.
 constexpr std::array<char16_t, 128> windows1251High{0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,
@@ -27,68 +26,20 @@ constexpr std::array<char16_t, 128> windows1251High{0x0402, 0x0403, 0x201A, 0x04
     0x043A, 0x043B, 0x043C, 0x043D, 0x043E, 0x043F, 0x0440, 0x0441, 0x0442, 0x0443, 0x0444, 0x0445, 0x0446, 0x0447,
     0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F};
 
-bool isHighSurrogate(char32_t unit)
-{
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-
-bool isLowSurrogate(char32_t unit)
-{
-    return unit >= 0xDC00 && unit <= 0xDFFF;
-}
-
 enum class ByteOrder { littleEndian, bigEndian };
 
-// Code units of UTF-16 bytes, two bytes each, as long as two bytes are left.
-class Utf16Units {
-public:
-    Utf16Units(std::string_view bytes, ByteOrder order)
-        : bytes_(bytes)
-        , order_(order)
-    {
-    }
-
-    bool hasUnit() const { return bytes_.size() >= 2; }
-
-    // Only an odd last byte can be left over when no unit is.
-    bool hasOddByte() const { return bytes_.size() == 1; }
-
-    char32_t peek() const
-    {
-        const auto first = static_cast<unsigned char>(bytes_[0]);
-        const auto second = static_cast<unsigned char>(bytes_[1]);
-        return order_ == ByteOrder::littleEndian ? char32_t(first | (second << 8)) : char32_t((first << 8) | second);
-    }
-
-    char32_t take()
-    {
-        const char32_t unit = peek();
-        bytes_.remove_prefix(2);
-        return unit;
-    }
-
-private:
-    std::string_view bytes_;
-    ByteOrder order_;
-};
-
+// Each two bytes are one code unit; an odd last byte becomes U+FFFD.
 std::string decodeUtf16(std::string_view bytes, ByteOrder order)
 {
-    std::string text;
-    text.reserve(bytes.size() * 3 / 2);
-    Utf16Units units(bytes, order);
-    while (units.hasUnit()) {
-        const char32_t unit = units.take();
-        if (isHighSurrogate(unit) && units.hasUnit() && isLowSurrogate(units.peek())) {
-            const char32_t low = units.take();
-            appendUtf8(text, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
-        } else if (isHighSurrogate(unit) || isLowSurrogate(unit)) {
-            appendUtf8(text, replacementCodePoint);
-        } else {
-            appendUtf8(text, unit);
-        }
+    std::u16string units;
+    units.reserve(bytes.size() / 2);
+    for (; bytes.size() >= 2; bytes.remove_prefix(2)) {
+        const auto first = static_cast<unsigned char>(bytes[0]);
+        const auto second = static_cast<unsigned char>(bytes[1]);
+        units += order == ByteOrder::littleEndian ? char16_t(first | (second << 8U)) : char16_t((first << 8U) | second);
     }
-    if (units.hasOddByte()) {
+    std::string text = utf16ToUtf8(units);
+    if (!bytes.empty()) {
         appendUtf8(text, replacementCodePoint);
     }
     return text;

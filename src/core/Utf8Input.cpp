@@ -1,29 +1,15 @@
 #include "core/Utf8Input.hpp"
 
-#include "core/Utf8.hpp"
+#include "text/Utf8.hpp"
 
 namespace {
 
 constexpr int endOfStream = std::char_traits<char>::eof();
 
-bool isContinuationByte(int byte)
+// Only a byte that was read can continue a character; the end of the stream never does.
+bool continuesCharacter(int byte)
 {
-    return byte >= 0x80 && byte <= 0xBF;
-}
-
-// How many continuation bytes a byte announces when it starts a character.
-int continuationCount(int byte)
-{
-    if (byte >= 0xC0 && byte <= 0xDF) {
-        return 1;
-    }
-    if (byte >= 0xE0 && byte <= 0xEF) {
-        return 2;
-    }
-    if (byte >= 0xF0 && byte <= 0xF7) {
-        return 3;
-    }
-    return 0;
+    return byte != endOfStream && isContinuationByte(static_cast<unsigned char>(byte));
 }
 
 bool isWhiteSpaceByte(int byte)
@@ -40,9 +26,9 @@ std::optional<std::string> readUtf8Character(std::istream& in)
         return std::nullopt;
     }
     std::string character(1, static_cast<char>(lead));
-    for (int left = continuationCount(lead); left > 0; --left) {
+    for (std::size_t left = announcedLength(static_cast<unsigned char>(lead)) - 1; left > 0; --left) {
         // A byte that does not continue the character stays for the next read.
-        if (!isContinuationByte(in.peek())) {
+        if (!continuesCharacter(in.peek())) {
             break;
         }
         character += static_cast<char>(in.get());

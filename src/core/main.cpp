@@ -8,5 +8,5 @@ int main()
     prepareProcess();
     const TerminalStreams terminal = openTerminal();
     Console console(terminal.input, terminal.output, terminal.screen);
-    return runGame(console);
+    return runGame(console, terminal.errors);
 }

@@ -76,7 +76,7 @@ void createCharacter(Character& character, const ClassTemplate& column, Console&
     console.endLine();
     console.write("Что-то я заболтался, а как вас кстати зовут?\n");
     // Normally the line break typed after the class key.
-    if (!console.takeCharacter()) {
+    if (!console.readSymbolAsIs()) {
         return;
     }
     std::optional<std::string> name = console.readName();

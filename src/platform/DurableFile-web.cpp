@@ -1,4 +1,4 @@
-#include "platform/DurableFile.hpp"
+#include "platform/DurableFileSteps.hpp"
 
 #include "platform/WriteAll.hpp"
 
@@ -7,8 +7,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
-#include <random>
+#include <fstream>
+#include <iterator>
+#include <optional>
 #include <string>
+#include <system_error>
 #include <unistd.h>
 
 namespace {
@@ -31,49 +34,75 @@ EM_ASYNC_JS(int, storeFolderInBrowser, (), {
 
 // clang-format on
 
-// "<target>." and random letters, so no one can prepare a file or a link at that name.
-std::filesystem::path unguessableSibling(const std::filesystem::path& target)
+// What a file held before a save, so a save the browser refuses can be undone.
+struct Earlier {
+    bool existed = false;
+    std::string content;
+};
+
+// Nothing when the file is there but cannot be read: it is then not replaced either.
+std::optional<Earlier> readEarlier(const std::filesystem::path& file)
 {
-    constexpr std::string_view letters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    constexpr int nameLength = 12;
-    std::random_device random;
-    std::uniform_int_distribution<std::size_t> pick(0, letters.size() - 1);
-    std::string suffix = ".";
-    for (int i = 0; i < nameLength; ++i) {
-        suffix += letters[pick(random)];
+    std::error_code error;
+    if (!std::filesystem::exists(file, error)) {
+        return error ? std::nullopt : std::optional<Earlier>(Earlier{});
     }
-    std::filesystem::path sibling = target;
-    sibling += suffix;
-    return sibling;
+    std::ifstream in(file, std::ios::binary);
+    if (!in.is_open()) {
+        return std::nullopt;
+    }
+    return Earlier{true, std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()}};
 }
 
-// A new file of the game's own, never one that stood there before.
-bool writeNewFile(const std::filesystem::path& path, std::string_view content)
+// Puts the folder in memory back as the browser still keeps it.
+void restore(const std::filesystem::path& file, const Earlier& earlier)
 {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (!earlier.existed) {
+        std::error_code ignored;
+        std::filesystem::remove(file, ignored);
+        return;
+    }
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << earlier.content;
+}
+
+} // namespace
+
+namespace durable {
+
+// No one but the game makes files in its folder in memory, so there are no links to follow.
+std::filesystem::path fileBehindLink(const std::filesystem::path& target)
+{
+    return target;
+}
+
+// The folder in memory has no permission bits that matter, so `destination` is not needed.
+NewFile writeNewFile(
+    const std::filesystem::path& temporary, const std::filesystem::path& /*destination*/, std::string_view content)
+{
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) {
-        return false;
+        return errno == EEXIST ? NewFile::nameTaken : NewFile::notCreated;
     }
     const bool written = writeAll(fd, content);
     const bool closed = ::close(fd) == 0;
-    if (!written || !closed) {
-        ::unlink(path.c_str());
+    return written && closed ? NewFile::written : NewFile::notWritten;
+}
+
+// The rename is in memory; what lasts is the browser's copy. When the browser refuses it, the
+// old file is put back in memory too, so the running game and the next visit both have the old
+// save, as the failure message says.
+bool moveOver(const std::filesystem::path& from, const std::filesystem::path& to)
+{
+    const std::optional<Earlier> earlier = readEarlier(to);
+    if (!earlier || std::rename(from.c_str(), to.c_str()) != 0) {
+        return false;
+    }
+    if (storeFolderInBrowser() == 0) {
+        restore(to, *earlier);
         return false;
     }
     return true;
 }
 
-} // namespace
-
-bool replaceFileDurably(const std::filesystem::path& target, std::string_view content)
-{
-    const std::filesystem::path temporary = unguessableSibling(target);
-    if (!writeNewFile(temporary, content)) {
-        return false;
-    }
-    if (std::rename(temporary.c_str(), target.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    return storeFolderInBrowser() != 0;
-}
+} // namespace durable

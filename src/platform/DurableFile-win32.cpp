@@ -1,7 +1,8 @@
-#include "platform/DurableFile.hpp"
+#include "platform/DurableFileSteps.hpp"
+
+#include "platform/SharingRetry-win32.hpp"
 
 #include <algorithm>
-#include <random>
 #include <string>
 #include <windows.h>
 
@@ -21,43 +22,11 @@ std::string withTextLineEnds(std::string_view content)
     return text;
 }
 
-// The target's name, a dot and random letters and digits, in the target's folder: a name no
-// one can prepare in advance. Windows names ignore case, so only one case is used.
-std::filesystem::path unguessableNameBeside(const std::filesystem::path& target)
-{
-    constexpr std::wstring_view letters = L"abcdefghijklmnopqrstuvwxyz0123456789";
-    constexpr int length = 12;
-    static std::random_device random;
-    std::uniform_int_distribution<std::size_t> pick(0, letters.size() - 1);
-    std::wstring suffix = L".";
-    for (int i = 0; i < length; ++i) {
-        suffix += letters[pick(random)];
-    }
-    std::filesystem::path name = target;
-    name += suffix;
-    return name;
-}
-
 // Always a new file: CREATE_NEW fails on anything that already stands at the name, a link
 // included, so nothing there is ever written through.
 HANDLE createNewFile(const std::filesystem::path& path)
 {
     return ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-// A new temporary file beside the target, or INVALID_HANDLE_VALUE; a name taken by chance is
-// retried with another one.
-HANDLE createTemporaryFile(const std::filesystem::path& target, std::filesystem::path& temporary)
-{
-    constexpr int attempts = 100;
-    for (int attempt = 0; attempt < attempts; ++attempt) {
-        temporary = unguessableNameBeside(target);
-        const HANDLE file = createNewFile(temporary);
-        if (file != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_FILE_EXISTS) {
-            return file;
-        }
-    }
-    return INVALID_HANDLE_VALUE;
 }
 
 bool writeAll(HANDLE file, std::string_view content)
@@ -79,6 +48,10 @@ bool writeFlushAndClose(HANDLE file, std::string_view content)
     const bool closed = ::CloseHandle(file) != 0;
     return written && closed;
 }
+
+} // namespace
+
+namespace durable {
 
 // A save that is a link to a file elsewhere is saved through the link: the file it points at is
 // replaced and the link stays, as the player set it up. Anything else is replaced itself.
@@ -103,25 +76,31 @@ std::filesystem::path fileBehindLink(const std::filesystem::path& target)
     return path;
 }
 
-// One rename, written through to the disk before it returns.
+// One rename, written through to the disk before it returns. A save another program holds open
+// for a moment is waited for; Windows refuses to replace a file in use as "access denied".
 bool moveOver(const std::filesystem::path& from, const std::filesystem::path& to)
 {
-    return ::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    return retryWhileShared([&] {
+        if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) {
+            return true;
+        }
+        if (::GetLastError() == ERROR_ACCESS_DENIED) {
+            ::SetLastError(ERROR_SHARING_VIOLATION);
+        }
+        return false;
+    });
 }
 
-} // namespace
-
-bool replaceFileDurably(const std::filesystem::path& target, std::string_view content)
+// A new file takes its access rules from its folder, as the file it replaces did, so
+// `destination` is not needed here.
+NewFile writeNewFile(
+    const std::filesystem::path& temporary, const std::filesystem::path& /*destination*/, std::string_view content)
 {
-    const std::filesystem::path destination = fileBehindLink(target);
-    std::filesystem::path temporary;
-    const HANDLE file = createTemporaryFile(destination, temporary);
+    const HANDLE file = createNewFile(temporary);
     if (file == INVALID_HANDLE_VALUE) {
-        return false;
+        return ::GetLastError() == ERROR_FILE_EXISTS ? NewFile::nameTaken : NewFile::notCreated;
     }
-    if (!writeFlushAndClose(file, withTextLineEnds(content)) || !moveOver(temporary, destination)) {
-        ::DeleteFileW(temporary.c_str());
-        return false;
-    }
-    return true;
+    return writeFlushAndClose(file, withTextLineEnds(content)) ? NewFile::written : NewFile::notWritten;
 }
+
+} // namespace durable

@@ -14,4 +14,9 @@
 // link is saved through: the file it points at is replaced and the link stays.
 // `content` is text with LF line ends; it is written with the system's own text line end, as a
 // file opened in text mode would be (CR LF on Windows), so the game's code need not know it.
+//
+// In a browser the folder is the game's own, in memory, and:
+// - it has no links and no permission bits, so those promises have nothing to act on;
+// - the disk is the browser's storage: the save counts only once the browser has stored it, and
+//   when the browser refuses, the old file is back in memory too, as the browser still keeps it.
 bool replaceFileDurably(const std::filesystem::path& target, std::string_view content);

@@ -1,5 +1,8 @@
 #include "platform/Terminal.hpp"
 
+#include "platform/TerminalClear.hpp"
+#include "text/Utf8.hpp"
+
 #include <cerrno>
 #include <csignal>
 #include <initializer_list>
@@ -10,9 +13,6 @@
 #include <utility>
 
 namespace {
-
-// Home, erase the screen, erase the scrollback.
-constexpr std::string_view terminalClear = "\x1b[H\x1b[2J\x1b[3J";
 
 // The settings to go back to, kept where a signal handler can reach them.
 termios savedSettings{};
@@ -77,7 +77,7 @@ bool readByte(unsigned char& byte)
 void readRestOfKey(unsigned char first)
 {
     const bool isEscapeSequence = first == 0x1B;
-    int continuationBytes = first >= 0xF0 ? 3 : first >= 0xE0 ? 2 : first >= 0xC0 ? 1 : 0;
+    std::size_t continuationBytes = announcedLength(first) - 1;
     if (!isEscapeSequence && continuationBytes == 0) {
         return;
     }
@@ -150,5 +150,5 @@ TerminalStreams openTerminal()
     if (::isatty(STDOUT_FILENO) == 1) {
         screen.clear = [](std::ostream& out) { out << terminalClear; };
     }
-    return {std::cin, std::cout, std::move(screen)};
+    return {std::cin, std::cout, std::cerr, std::move(screen)};
 }

@@ -1,8 +1,11 @@
 #include "platform/Terminal.hpp"
 
+#include "platform/TerminalClear.hpp"
+
 #include <emscripten.h>
 
 #include <array>
+#include <iostream>
 #include <istream>
 #include <ostream>
 #include <streambuf>
@@ -36,9 +39,6 @@ EM_ASYNC_JS(void, waitForKeyOnPage, (), {
 });
 
 // clang-format on
-
-// Home, erase the screen, erase the scrollback: what the Linux build writes to a terminal.
-constexpr std::string_view terminalClear = "\x1b[H\x1b[2J\x1b[3J";
 
 // Bytes as the page hands them over, a line at a time when a player types.
 class PageInput : public std::streambuf {
@@ -110,5 +110,5 @@ TerminalStreams openTerminal()
         screen.waitForKey = [] { waitForKeyOnPage(); };
         screen.clear = [](std::ostream& out) { out << terminalClear; };
     }
-    return {input, output, std::move(screen)};
+    return {input, output, std::cerr, std::move(screen)};
 }

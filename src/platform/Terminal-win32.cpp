@@ -1,5 +1,8 @@
 #include "platform/Terminal.hpp"
 
+#include "text/Utf16.hpp"
+#include "text/Utf8.hpp"
+
 #include <array>
 #include <atomic>
 #include <cstring>
@@ -20,43 +23,17 @@ bool isConsole(HANDLE handle)
     return ::GetConsoleMode(handle, &mode) != 0;
 }
 
-bool isHighSurrogate(wchar_t unit)
-{
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-
-// Invalid UTF-8 becomes U+FFFD, as the console cannot show it anyway.
+// The console speaks UTF-16 in wchar_t, which is 16 bits wide on Windows.
 std::wstring toUtf16(std::string_view text)
 {
-    const int size = static_cast<int>(text.size());
-    const int length = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), length);
-    return wide;
+    const std::u16string units = utf8ToUtf16(text);
+    return {units.begin(), units.end()};
 }
 
 std::string toUtf8(std::wstring_view wide)
 {
-    const int size = static_cast<int>(wide.size());
-    const int length = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(length), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, text.data(), length, nullptr, nullptr);
-    return text;
-}
-
-// How much of `text` is whole characters: a character cut off by the end of the buffer waits
-// for the rest of its bytes.
-std::size_t wholeUtf8Length(std::string_view text)
-{
-    for (std::size_t back = 1; back <= 4 && back <= text.size(); ++back) {
-        const auto byte = static_cast<unsigned char>(text[text.size() - back]);
-        if ((byte & 0xC0U) == 0x80U) {
-            continue;
-        }
-        const std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
-        return length > back ? text.size() - back : text.size();
-    }
-    return text.size();
+    const std::u16string units(wide.begin(), wide.end());
+    return utf16ToUtf8(units);
 }
 
 // The game's UTF-8 goes to the console as UTF-16, so every text shows whatever the console's
@@ -96,7 +73,7 @@ private:
     bool writeOut()
     {
         const std::string_view pending(pbase(), static_cast<std::size_t>(pptr() - pbase()));
-        const std::size_t whole = wholeUtf8Length(pending);
+        const std::size_t whole = wholeCharactersLength(pending);
         const bool written = writeToConsole(toUtf16(pending.substr(0, whole)));
         const std::size_t rest = pending.size() - whole;
         std::memmove(buffer_.data(), pending.data() + whole, rest);
@@ -161,7 +138,7 @@ private:
             return;
         }
         // Half of a surrogate pair, or a CR whose LF comes in the next read, waits for the rest.
-        if (isHighSurrogate(line.back()) || line.back() == L'\r') {
+        if (isHighSurrogate(static_cast<char16_t>(line.back())) || line.back() == L'\r') {
             carried_ = line.back();
             line.pop_back();
         }
@@ -255,10 +232,21 @@ void clearConsole(HANDLE output)
     ::SetConsoleCursorPosition(output, home);
 }
 
+// Standard error in a console window shows its Russian text as standard output does. The buffer
+// is never destroyed: the standard streams are flushed once more at exit, after it would be gone.
+void showErrorsInConsole()
+{
+    const HANDLE errors = ::GetStdHandle(STD_ERROR_HANDLE);
+    if (isConsole(errors)) {
+        std::cerr.rdbuf(new ConsoleOutput(errors));
+    }
+}
+
 } // namespace
 
 TerminalStreams openTerminal()
 {
+    showErrorsInConsole();
     std::ios::sync_with_stdio(false);
     ScreenControl screen;
     std::istream* input = &std::cin;
@@ -278,5 +266,5 @@ TerminalStreams openTerminal()
         output = &stream;
         screen.clear = [out](std::ostream& /*flushed*/) { clearConsole(out); };
     }
-    return {*input, *output, std::move(screen)};
+    return {*input, *output, std::cerr, std::move(screen)};
 }

@@ -1,15 +1,17 @@
 #pragma once
 
-#include "core/Console.hpp"
+#include "platform/ScreenControl.hpp"
 
 #include <iosfwd>
 
 // The only place that knows about the real terminal or console window.
 
-// Standard input and output as the game uses them, and how a pause and a clear reach the screen.
+// Standard input, output and error as the game uses them, and how a pause and a clear reach the
+// screen.
 struct TerminalStreams {
     std::istream& input;
     std::ostream& output;
+    std::ostream& errors;
     ScreenControl screen;
 };
 

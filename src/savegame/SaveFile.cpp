@@ -7,15 +7,14 @@
 #include "core/TextDecoding.hpp"
 #include "core/Utf8Input.hpp"
 #include "platform/DurableFile.hpp"
+#include "platform/WholeFile.hpp"
 
 #include <array>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <optional>
+#include <ostream>
 #include <sstream>
 #include <string>
-#include <system_error>
 #include <utility>
 
 namespace {
@@ -109,9 +108,9 @@ std::string formatSaveFile(const Character& character)
     return content;
 }
 
-void readSaveFile(std::istream& fin, Character& character)
+void readSaveText(std::string decoded, Character& character)
 {
-    std::istringstream text(readDecodedText(fin));
+    std::istringstream text(std::move(decoded));
     LineReader reader(text);
     for (const auto field : numberLines) {
         reader.readNumber(character.*field);
@@ -124,20 +123,9 @@ void readSaveFile(std::istream& fin, Character& character)
     setClassFromFlags(character, rogueFlag != 0, warriorFlag != 0);
 }
 
-bool hasSavedGame()
+void readSaveFile(std::istream& fin, Character& character)
 {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(saveFileName, error)) {
-        return false;
-    }
-    // A file of nothing but a byte-order mark holds no more of a game than an empty one. A mark
-    // is at most three bytes, so the first four tell whether any text follows it; the rest of
-    // the file is left for loading to read.
-    std::ifstream fin(saveFileName, std::ios::binary);
-    std::string start(4, '\0');
-    fin.read(start.data(), static_cast<std::streamsize>(start.size()));
-    start.resize(static_cast<std::size_t>(fin.gcount()));
-    return !decodeText(std::move(start)).empty();
+    readSaveText(readDecodedText(fin), character);
 }
 
 void saveGame(Character& character, Console& console)
@@ -148,8 +136,18 @@ void saveGame(Character& character, Console& console)
     }
 }
 
-void loadGame(Character& character)
+SavedGame loadGame(Character& character, std::ostream& errors)
 {
-    std::ifstream fin(saveFileName, std::ios::binary);
-    readSaveFile(fin, character);
+    WholeFile file = readWholeFile(saveFileName);
+    if (file.outcome == WholeFile::Outcome::failed) {
+        errors << "Не удалось прочитать сохранённую игру " << saveFileName << ": " << file.reason << std::endl;
+        return SavedGame::unreadable;
+    }
+    // A file of nothing but a byte-order mark holds no more of a game than an empty one.
+    std::string text = decodeText(std::move(file.bytes));
+    if (text.empty()) {
+        return SavedGame::none;
+    }
+    readSaveText(std::move(text), character);
+    return SavedGame::loaded;
 }

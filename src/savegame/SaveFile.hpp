@@ -12,3 +12,6 @@ std::string formatSaveFile(const Character& character);
 // as far as the file goes: fields of lines it never reaches keep their values. The class comes
 // out as exactly one flag.
 void readSaveFile(std::istream& fin, Character& character);
+
+// The same, from text already decoded.
+void readSaveText(std::string decoded, Character& character);

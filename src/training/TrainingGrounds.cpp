@@ -21,6 +21,7 @@ struct Training {
     std::int32_t Character::*field;
 };
 
+// The line break inside "(y\n)" in each offer is the game's own text, kept as players know it.
 constexpr Training staminaTraining{
     .offer = "Потренируюка я тебя сегодня на выносливость, ну не бесплатно конечно, 100 дашь?(y\n)\n",
     .success = "Ну и отлично давай приступим\nСпустя два час...\n"
@@ -44,7 +45,7 @@ constexpr Training healthTraining{
 void runTraining(Character& character, Console& console, const Training& training)
 {
     console.write(training.offer);
-    const std::optional<std::string> choice = console.readCharacter();
+    const std::optional<std::string> choice = console.readSymbolAfterWhiteSpace();
     if (!choice) {
         return;
     }
@@ -77,6 +78,7 @@ void trainStamina(Character& character, Console& console)
     if (character.isMage) {
         console.write("Ты же маг, нафига тебе выносливость? Иди качай ману. Вот народ пошел, хотят все да "
                       "сразу, ей богу...\n");
+        // Two pauses, each with its clear, are the game's own behaviour, kept as players know it.
         console.pauseScreen();
         console.clearScreen();
         console.pauseScreen();

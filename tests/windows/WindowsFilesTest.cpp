@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <iterator>
+#include <sstream>
 #include <windows.h>
 
 namespace {
@@ -71,7 +72,8 @@ TEST(TextFiles, ACtrlZInsideAFileIsAnOrdinaryByte)
     writeFile("chartype1.txt",
         "1\n2\n3\n4\n5\n6\n7\n8\n9\nIv\x1a"
         "an\n0\n1\n");
-    loadGame(hero);
+    std::ostringstream errors;
+    EXPECT_EQ(loadGame(hero, errors), SavedGame::loaded);
     EXPECT_EQ(hero.name, "Ivan");
     EXPECT_TRUE(hero.isWarrior);
 }

@@ -1,7 +1,7 @@
 # Windows only: what the text mode of standard input does, a game in a folder whose path holds
 # Cyrillic letters and a space, saves in a very deep folder, the program's resources, the
-# durable replacement of a file, and one wine server shared by every test. Included last, from
-# tests/CMakeLists.txt, since it wraps every test there.
+# durable replacement of a file, a save another program holds open, and one wine server shared by
+# every test. Included last, from tests/CMakeLists.txt, since it wraps every test there.
 
 target_sources(rpg_tests PRIVATE windows/WindowsFilesTest.cpp)
 target_include_directories(rpg_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
@@ -39,6 +39,15 @@ add_test(NAME windows.resources
 add_test(NAME windows.linked-save
   COMMAND ${CMAKE_COMMAND} -DRPG=$<TARGET_FILE:rpg> "-DEMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}"
     -DWORK=${CMAKE_CURRENT_BINARY_DIR}/linked-save -P ${CMAKE_CURRENT_SOURCE_DIR}/windows/LinkedSave.cmake)
+
+# Another program holding the save open without sharing, for a moment and for long: a small
+# helper holds it while the real game plays.
+add_executable(hold_file windows/HoldFile.cpp)
+target_compile_options(hold_file PRIVATE ${RPG_WARNINGS})
+add_test(NAME windows.held-save
+  COMMAND env ${RPG_WINE_ENVIRONMENT} bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/held_save_test.sh
+    ${RPG_WINE} $<TARGET_FILE:rpg> $<TARGET_FILE:hold_file>)
+set_tests_properties(windows.held-save PROPERTIES TIMEOUT 120)
 
 # In-process tests that need symbolic links, which MinGW's library does not make.
 set(RPG_POSIX_ONLY_TESTS

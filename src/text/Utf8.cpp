@@ -1,4 +1,4 @@
-#include "core/Utf8.hpp"
+#include "text/Utf8.hpp"
 
 namespace {
 
@@ -54,6 +54,25 @@ bool isWithin(char byte, ByteRange range)
 
 } // namespace
 
+bool isContinuationByte(unsigned char byte)
+{
+    return isWithin(static_cast<char>(byte), anyContinuation);
+}
+
+std::size_t announcedLength(unsigned char lead)
+{
+    if (lead >= 0xC0 && lead <= 0xDF) {
+        return 2;
+    }
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        return 3;
+    }
+    if (lead >= 0xF0 && lead <= 0xF7) {
+        return 4;
+    }
+    return 1;
+}
+
 std::size_t wellFormedSequenceLength(std::string_view text)
 {
     if (text.empty()) {
@@ -104,4 +123,15 @@ void appendUtf8(std::string& text, char32_t codePoint)
         byte(0x80 | ((codePoint >> 6) & 0x3F));
         byte(0x80 | (codePoint & 0x3F));
     }
+}
+
+std::size_t wholeCharactersLength(std::string_view text)
+{
+    for (std::size_t back = 1; back <= 4 && back <= text.size(); ++back) {
+        const auto byte = static_cast<unsigned char>(text[text.size() - back]);
+        if (!isContinuationByte(byte)) {
+            return announcedLength(byte) > back ? text.size() - back : text.size();
+        }
+    }
+    return text.size();
 }

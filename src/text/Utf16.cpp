@@ -1,0 +1,88 @@
+#include "text/Utf16.hpp"
+
+#include "text/Utf8.hpp"
+
+#include <cstddef>
+
+namespace {
+
+constexpr char32_t firstHighSurrogate = 0xD800;
+constexpr char32_t firstLowSurrogate = 0xDC00;
+constexpr char32_t firstSupplementary = 0x10000;
+
+// The code point of a sequence already known to be well-formed and `length` bytes long.
+char32_t decodeSequence(std::string_view sequence)
+{
+    const auto lead = static_cast<unsigned char>(sequence.front());
+    if (sequence.size() == 1) {
+        return lead;
+    }
+    // The lead keeps 7 - length bits of the code point, each continuation byte six more.
+    char32_t codePoint = lead & (0x7FU >> sequence.size());
+    for (const char byte : sequence.substr(1)) {
+        codePoint = (codePoint << 6U) | (static_cast<unsigned char>(byte) & 0x3FU);
+    }
+    return codePoint;
+}
+
+void appendUtf16(std::u16string& units, char32_t codePoint)
+{
+    if (codePoint < firstSupplementary) {
+        units += static_cast<char16_t>(codePoint);
+        return;
+    }
+    const char32_t offset = codePoint - firstSupplementary;
+    units += static_cast<char16_t>(firstHighSurrogate + (offset >> 10U));
+    units += static_cast<char16_t>(firstLowSurrogate + (offset & 0x3FFU));
+}
+
+} // namespace
+
+bool isHighSurrogate(char32_t unit)
+{
+    return unit >= firstHighSurrogate && unit < firstLowSurrogate;
+}
+
+bool isLowSurrogate(char32_t unit)
+{
+    return unit >= firstLowSurrogate && unit <= 0xDFFF;
+}
+
+char32_t combineSurrogates(char32_t high, char32_t low)
+{
+    return firstSupplementary + ((high - firstHighSurrogate) << 10U) + (low - firstLowSurrogate);
+}
+
+std::string utf16ToUtf8(std::u16string_view units)
+{
+    std::string text;
+    text.reserve(units.size() * 3 / 2);
+    for (std::size_t at = 0; at < units.size(); ++at) {
+        const char32_t unit = units[at];
+        if (isHighSurrogate(unit) && at + 1 < units.size() && isLowSurrogate(units[at + 1])) {
+            appendUtf8(text, combineSurrogates(unit, units[++at]));
+        } else if (isHighSurrogate(unit) || isLowSurrogate(unit)) {
+            appendUtf8(text, replacementCodePoint);
+        } else {
+            appendUtf8(text, unit);
+        }
+    }
+    return text;
+}
+
+std::u16string utf8ToUtf16(std::string_view text)
+{
+    std::u16string units;
+    units.reserve(text.size());
+    while (!text.empty()) {
+        const std::size_t length = wellFormedSequenceLength(text);
+        if (length == 0) {
+            units += static_cast<char16_t>(replacementCodePoint);
+            text.remove_prefix(1);
+            continue;
+        }
+        appendUtf16(units, decodeSequence(text.substr(0, length)));
+        text.remove_prefix(length);
+    }
+    return units;
+}
