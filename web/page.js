@@ -1,10 +1,16 @@
 // The page: a terminal that fills the window, the line mode that a Linux terminal gives a program
-// reading lines, and the game running in it, once more whenever the player asks.
+// reading lines, a text copy of the game's output for screen readers, and the game running in the
+// terminal, once more whenever the player asks.
 'use strict';
 
 (() => {
-  const minimumColumns = 80;
-  const minimumRows = 25;
+  // The font shrinks on narrow screens to fit more of each line, but never below a readable size.
+  const narrowWindow = window.matchMedia('(max-width: 720px)');
+  const fontSize = () => (narrowWindow.matches ? 14 : 16);
+  // The terminal's scroll bar lies over its right edge; no text goes under it.
+  const scrollBarWidth = 14;
+  // How many lines of the game's output a screen reader can read back.
+  const loggedLines = 300;
 
   // What one key sends: an escape sequence (an arrow, a function key, Alt with a key) or one
   // character. A paste sends many keys at once.
@@ -35,6 +41,15 @@
       return new Promise((resolve) => { this.takeKey = resolve; });
     }
 
+    // A key or a tap ends a pause; a tap at any other time types nothing.
+    endPause() {
+      if (this.takeKey) {
+        const resume = this.takeKey;
+        this.takeKey = null;
+        resume();
+      }
+    }
+
     async read(count) {
       while (this.entered.length === 0 && !this.ended) {
         await new Promise((resolve) => { this.wakeReader = resolve; });
@@ -50,9 +65,7 @@
       const keys = data.match(keyPattern) || [];
       if (this.takeKey && keys.length > 0) {
         keys.shift();
-        const resume = this.takeKey;
-        this.takeKey = null;
-        resume();
+        this.endPause();
       }
       keys.forEach((key) => this.edit(key));
     }
@@ -97,30 +110,105 @@
     }
   }
 
-  // As many whole character cells as the box holds, but never fewer than 80 by 25: a smaller
-  // window scrolls.
+  // The game's output as plain text, a line to an element, for a screen reader to announce and read
+  // back: escape codes and page breaks left out, an unfinished line (a question) given out when
+  // the game waits for the player, and only the most recent lines kept.
+  class OutputLog {
+    constructor(element) {
+      this.element = element;
+      this.reset();
+    }
+
+    reset() {
+      this.decoder = new TextDecoder();
+      this.pending = '';
+    }
+
+    write(bytes) {
+      const text = this.decoder.decode(bytes, { stream: true })
+        .replace(/\x1b\[[0-?]*[ -/]*[@-~]|\x1b.?|[\x00-\x09\x0b-\x1f\x7f]/gsu, '');
+      const lines = (this.pending + text).split('\n');
+      this.pending = lines.pop();
+      lines.forEach((line) => this.add(line));
+    }
+
+    // The game now waits for an answer or a key: the question so far is read out.
+    giveOutPending() {
+      this.add(this.pending);
+      this.pending = '';
+    }
+
+    add(line) {
+      if (line.trim() === '') {
+        return;
+      }
+      const entry = document.createElement('p');
+      entry.textContent = line;
+      this.element.append(entry);
+      while (this.element.childElementCount > loggedLines) {
+        this.element.firstElementChild.remove();
+      }
+    }
+  }
+
+  // As many whole character cells as the box holds: the game's lines wrap at the terminal's edge and
+  // flow again when the window changes.
   function fitTerminal(terminal, box) {
+    if (terminal.options.fontSize !== fontSize()) {
+      terminal.options.fontSize = fontSize();
+      // The cells take their new size when the terminal next draws.
+      requestAnimationFrame(() => fitTerminal(terminal, box));
+      return;
+    }
     const screen = terminal.element.querySelector('.xterm-screen').getBoundingClientRect();
     const cellWidth = screen.width / terminal.cols;
     const cellHeight = screen.height / terminal.rows;
     if (!(cellWidth > 0 && cellHeight > 0)) {
       return;
     }
-    const columns = Math.max(minimumColumns, Math.floor(box.clientWidth / cellWidth));
-    const rows = Math.max(minimumRows, Math.floor(box.clientHeight / cellHeight));
+    const style = getComputedStyle(box);
+    const width = box.clientWidth - parseFloat(style.paddingLeft) - parseFloat(style.paddingRight) - scrollBarWidth;
+    const height = box.clientHeight - parseFloat(style.paddingTop) - parseFloat(style.paddingBottom);
+    const columns = Math.max(1, Math.floor(width / cellWidth));
+    const rows = Math.max(1, Math.floor(height / cellHeight));
     if (columns !== terminal.cols || rows !== terminal.rows) {
       terminal.resize(columns, rows);
     }
+  }
+
+  // Once the page has been visited, the whole site is kept by the browser and plays offline.
+  // A new build's worker takes over at once; a running game keeps its own build, and the next
+  // run loads the new one.
+  let siteUpdated = false;
+  if ('serviceWorker' in navigator) {
+    const startedUnder = navigator.serviceWorker.controller;
+    navigator.serviceWorker.addEventListener('controllerchange', () => { siteUpdated = Boolean(startedUnder); });
+    // Once the page has loaded, so that keeping the site does not slow the first start.
+    window.addEventListener('load', () => {
+      navigator.serviceWorker.register('sw.js').catch((error) => console.warn(`No offline play: ${error}`));
+    });
   }
 
   // The game's module starts loading at once, so it compiles while the page is being built; the
   // console it is handed reaches the terminal only when the game runs.
   let terminal = null;
   let lineMode = null;
+  let outputLog = null;
   const gameConsole = {
-    read: (count) => lineMode.read(count),
-    write: (bytes) => terminal.write(bytes),
-    waitForKey: () => lineMode.waitForKey(),
+    read: (count) => {
+      outputLog.giveOutPending();
+      return lineMode.read(count);
+    },
+    write: (bytes) => {
+      outputLog.write(bytes);
+      terminal.write(bytes);
+    },
+    waitForKey: async () => {
+      outputLog.giveOutPending();
+      document.body.classList.add('paused');
+      await lineMode.waitForKey();
+      document.body.classList.remove('paused');
+    },
   };
   let loading = createRpg({ rpgConsole: gameConsole });
 
@@ -128,21 +216,36 @@
     const box = document.getElementById('terminal');
     const gameOver = document.getElementById('game-over');
     const playAgain = document.getElementById('play-again');
+    Terminal.strings.promptLabel = 'Ваш ответ';
     terminal = new Terminal({
-      cols: minimumColumns,
-      rows: minimumRows,
+      cols: 80,
+      rows: 25,
       convertEol: true,
       cursorBlink: true,
       fontFamily: '"DejaVu Sans Mono", "Liberation Mono", Menlo, Consolas, monospace',
-      fontSize: 16,
+      fontSize: fontSize(),
+      // No shell redraws the line being typed, so the terminal flows it with the rest.
+      reflowCursorLine: true,
       scrollback: 1000,
     });
     terminal.open(box);
     // For automation and debugging from the browser's console.
     window.rpgTerminal = terminal;
     lineMode = new LineMode(terminal);
+    outputLog = new OutputLog(document.getElementById('game-log'));
     fitTerminal(terminal, box);
     new ResizeObserver(() => fitTerminal(terminal, box)).observe(box);
+    narrowWindow.addEventListener('change', () => fitTerminal(terminal, box));
+    // A tap opens a phone's keyboard, and at a pause it goes on. A drag that selects text ends in
+    // a click too, but it is no answer to a pause.
+    let pressedAt = { x: 0, y: 0 };
+    box.addEventListener('pointerdown', (event) => { pressedAt = { x: event.clientX, y: event.clientY }; }, true);
+    box.addEventListener('click', (event) => {
+      terminal.focus();
+      if (Math.hypot(event.clientX - pressedAt.x, event.clientY - pressedAt.y) < 10) {
+        lineMode.endPause();
+      }
+    });
 
     // A run of the game; it continues the save, if there is one, as a start on Linux does.
     async function play() {
@@ -151,6 +254,7 @@
       // Reverse wraparound, so Backspace goes back over a line that wrapped at the right edge.
       terminal.write('\x1b[?45h');
       lineMode.reset();
+      outputLog.reset();
       terminal.focus();
       try {
         const game = await loading;
@@ -158,12 +262,18 @@
       } catch (error) {
         terminal.write(`\r\n\r\n[${error}]\r\n`);
       }
+      outputLog.giveOutPending();
+      outputLog.add('Игра окончена.');
       gameOver.hidden = false;
       // Once the key that ended the game is released, so it cannot also press the button.
       document.addEventListener('keyup', () => playAgain.focus(), { once: true });
     }
 
     playAgain.addEventListener('click', () => {
+      if (siteUpdated) {
+        window.location.reload();
+        return;
+      }
       loading = createRpg({ rpgConsole: gameConsole });
       play();
     });

@@ -1,13 +1,12 @@
-// Plays the web build in headless Chromium, the site served from 127.0.0.1 as a static host would.
-// Usage: node web_test.mjs SITE_DIR NPM_DIR (transcripts CASE_DIR | game)
+// Plays the web build in a browser engine, the site served from 127.0.0.1 as a static host would.
+// Usage: node web_test.mjs (chromium | firefox | webkit) SITE_DIR NPM_DIR (game | phone | transcripts CASE_DIR)
 import fs from 'node:fs';
 import http from 'node:http';
 import path from 'node:path';
-import { createRequire } from 'node:module';
+import * as engines from './drivers.mjs';
 
-const [siteDir, npmDir, scenario, caseDir] = process.argv.slice(2);
-const puppeteer = createRequire(path.resolve(npmDir, 'package.json'))('puppeteer-core');
-setTimeout(() => fail('timed out'), 150000).unref();
+const [engine, siteDir, npmDir, scenario, caseDir] = process.argv.slice(2);
+setTimeout(() => fail('timed out'), 170000).unref();
 
 function fail(message) {
   console.error(`FAIL: ${message}`);
@@ -21,35 +20,81 @@ function check(condition, message) {
 }
 
 // The site's files, and an empty page at the same address for loading the game by itself.
-const types = { '.html': 'text/html; charset=utf-8', '.css': 'text/css', '.wasm': 'application/wasm' };
+const types = {
+  '.html': 'text/html; charset=utf-8',
+  '.css': 'text/css',
+  '.wasm': 'application/wasm',
+  '.webmanifest': 'application/manifest+json',
+  '.png': 'image/png',
+  '.svg': 'image/svg+xml',
+  '.ico': 'image/x-icon',
+};
+// Once a test sets nextBuild, the service worker is that of another build.
+let nextBuild = false;
 const server = http.createServer((request, response) => {
   const name = new URL(request.url, 'http://127.0.0.1').pathname.replace(/\/$/, '/index.html');
   if (name === '/blank.html') {
     return response.end('<!doctype html><meta charset="utf-8">');
   }
   fs.readFile(path.join(siteDir, path.normalize(name)), (error, body) => {
+    if (nextBuild && name === '/sw.js') {
+      body = String(body).replace(/rpg-site-[0-9a-f]{16}/, 'rpg-site-next');
+    }
     response.writeHead(error ? 404 : 200, { 'Content-Type': types[path.extname(name)] || 'text/javascript' });
     response.end(error ? '' : body);
   });
 });
 
-// The terminal's text as the page's DOM holds it.
-const screenText = () => document.querySelector('.xterm-rows').innerText.replace(/\u00a0/g, ' ');
-
-// Waits until the screen holds a text or matches a pattern.
-async function waitFor(page, wanted) {
-  const pattern = wanted instanceof RegExp ? wanted : new RegExp(wanted.replace(/[.*+?^${}()|[\]\\]/g, '\\$&'));
-  const test = `new RegExp(${JSON.stringify(pattern.source)}, '${pattern.flags}').test((${screenText})())`;
-  await page.waitForFunction(test, { timeout: 10000 }).catch(async () => {
-    throw new Error(`${pattern} never showed on the screen:\n${await page.evaluate(screenText)}`);
-  });
+// The terminal's text, with the rows that wrapped at its edge joined again.
+function terminalText() {
+  const buffer = window.rpgTerminal && rpgTerminal.buffer.active;
+  const rows = [];
+  for (let row = 0; buffer && row < buffer.length; row += 1) {
+    const line = buffer.getLine(row);
+    const text = line.translateToString();
+    line.isWrapped && rows.length > 0 ? rows.push(rows.pop() + text) : rows.push(text);
+  }
+  return rows.map((row) => row.trimEnd()).join('\n');
 }
 
+// Asks the page again and again, for up to ten seconds, until its answer passes a test.
+async function poll(driver, ask, passes, failure, ...args) {
+  let answer;
+  for (const until = Date.now() + 10000; Date.now() < until; await new Promise((resolve) => setTimeout(resolve, 50))) {
+    answer = await driver.evaluate(ask, ...args).catch(() => undefined);
+    if (passes(answer)) {
+      return;
+    }
+  }
+  throw new Error(failure(answer));
+}
+
+// Waits until the terminal holds a text or matches a pattern.
+function waitFor(driver, wanted) {
+  const pattern = wanted instanceof RegExp ? wanted : new RegExp(wanted.replace(/[.*+?^${}()|[\]\\]/g, '\\$&'));
+  return poll(driver, terminalText, (text) => pattern.test(text), (text) => `${pattern} never showed on the screen:\n${text}`);
+}
+
+// Waits until a condition holds in the page.
+const waitUntil = (driver, condition, what, ...args) => poll(driver, condition, Boolean, () => `${what} never came`, ...args);
+
 // Types a line, waits until the line mode has shown it, and ends it with Enter.
-async function enter(page, text) {
-  await page.keyboard.type(text);
-  await waitFor(page, new RegExp(`${text}\\s*$`));
-  await page.keyboard.press('Enter');
+async function enter(driver, text) {
+  await driver.type(text);
+  await waitFor(driver, new RegExp(`${text}\\s*$`));
+  await driver.press('Enter');
+}
+
+// Nothing on the page is wider than the window, the terminal's text fits in its box, and another
+// column would not fit beside its scroll bar (14 pixels).
+async function checkFits(driver) {
+  const [page, window, screen, cell, box] = await driver.evaluate(() => {
+    const screen = document.querySelector('.xterm-screen').getBoundingClientRect();
+    return [document.scrollingElement.scrollWidth, innerWidth, screen.right, screen.width / rpgTerminal.cols,
+      document.getElementById('terminal').clientWidth];
+  });
+  check(page <= window && screen <= box && box - screen < cell + 14,
+    `the page is ${page} pixels wide in a window of ${window}, the text ${screen} in ${box}`);
 }
 
 // The main menu alone on a cleared screen, with nothing typed after it yet.
@@ -57,45 +102,38 @@ const menuAlone = /^\s*::::::Меню:+\n[^]*\(S\)\s*$/;
 const lastPause = /^Для продолжения нажмите любую клавишу \. \. \.\s*$/;
 
 // The sheet, its pause, then the last pause, which must not show its key, and the offer to play again.
-async function endWithSheet(page, sheet) {
-  await enter(page, 'm');
-  await waitFor(page, sheet);
-  await page.keyboard.press('x');
-  await waitFor(page, lastPause);
-  await page.keyboard.press('x');
-  await page.waitForSelector('#game-over:not([hidden])');
-  await waitFor(page, lastPause);
+async function endWithSheet(driver, sheet) {
+  await enter(driver, 'm');
+  await waitFor(driver, sheet);
+  await driver.press('x');
+  await waitFor(driver, lastPause);
+  await driver.press('x');
+  await waitUntil(driver, () => !document.getElementById('game-over').hidden, 'the offer to play again');
+  await waitFor(driver, lastPause);
+}
+
+// A reload continues the save, its first prompt quickly.
+async function reloadToSave(driver) {
+  const reloaded = Date.now();
+  await driver.reload();
+  await waitFor(driver, 'Вы уже играли, загружаю...');
+  // Well under a second on an idle machine; the bound leaves room for a busy one.
+  console.log(`the first prompt after a reload took ${Date.now() - reloaded} ms`);
+  check(Date.now() - reloaded < 3000, `the first prompt took ${Date.now() - reloaded} ms`);
+  await driver.press('Enter');
+  await waitFor(driver, menuAlone);
 }
 
 const scenarios = {
-  // Every transcript case, fed at once as from a pipe, each in a browser profile of its own.
-  async transcripts(browser, base) {
-    const cases = fs.readdirSync(caseDir).filter((file) => file.endsWith('-stdin')).map((file) => file.slice(0, -6));
-    const failed = [];
-    for (const name of cases.sort()) {
-      const context = await browser.createBrowserContext();
-      await playTranscript(await context.newPage(), base, name).then(() => console.log(`ok: ${name}`), (error) => {
-        console.error(`FAIL: ${name}: ${error.message}`);
-        failed.push(name);
-      });
-      await context.close();
-    }
-    check(failed.length === 0, `${failed.length} of ${cases.length} transcripts failed: ${failed.join(', ')}`);
-  },
-
   // A whole game by keys, a reload that continues the save, another run from the page, and a save
   // that the browser refuses.
-  async game(browser, base) {
+  async game(driver, base) {
     const size = fs.readdirSync(siteDir).reduce((sum, file) => sum + fs.statSync(path.join(siteDir, file)).size, 0);
     check(size < 2 * 1024 * 1024, `the site takes ${size} bytes`);
-    const [page] = await browser.pages();
-    const foreign = [];
-    page.on('request', (request) => request.url().startsWith(base) || foreign.push(request.url()));
-    await page.goto(base);
-    await waitFor(page, '(R)ogue');
-    const [columns, rows] = await page.evaluate(() => [rpgTerminal.cols, rpgTerminal.rows]);
-    check(columns >= 80 && rows >= 25, `the terminal has ${columns} columns and ${rows} rows`);
-    await page.evaluate(() => {
+    await driver.open(base);
+    await waitFor(driver, '(R)ogue');
+    await checkFits(driver);
+    await driver.evaluate(() => {
       const write = rpgTerminal.write.bind(rpgTerminal);
       window.written = '';
       rpgTerminal.write = (data, done) => {
@@ -104,52 +142,141 @@ const scenarios = {
       };
     });
     // A pasted class and name, then Backspace over a Cyrillic letter.
-    await page.evaluate(() => rpgTerminal.paste('w\rИванн'));
-    await page.keyboard.press('Backspace');
-    await enter(page, '');
-    await waitFor(page, 'получено 200 монет');
+    await driver.evaluate(() => rpgTerminal.paste('w\rИванн'));
+    await driver.press('Backspace');
+    await enter(driver, '');
+    await waitFor(driver, 'получено 200 монет');
     // The key of a pause is not read again by the menu, which would then repeat.
-    await page.keyboard.press('x');
-    await waitFor(page, menuAlone);
+    await driver.press('x');
+    await waitFor(driver, menuAlone);
     for (const [key, shows] of [['t', 'Здоровья(H)'], ['a', '100 дашь?'], ['y', '-100 монет']]) {
-      await enter(page, key);
-      await waitFor(page, shows);
+      await enter(driver, key);
+      await waitFor(driver, shows);
     }
-    await page.keyboard.press('Enter');
-    await waitFor(page, menuAlone);
-    await enter(page, 's');
-    await waitFor(page, menuAlone);
-    await endWithSheet(page, 'Name = Иван\nВы воин');
-    const written = await page.evaluate(() => window.written);
+    await driver.press('Enter');
+    await waitFor(driver, menuAlone);
+    await enter(driver, 's');
+    await waitFor(driver, menuAlone);
+    await endWithSheet(driver, 'Name = Иван\nВы воин');
+    const written = await driver.evaluate(() => window.written);
     check(written.includes('\x1b[H\x1b[2J\x1b[3J') && !written.includes('\f'), 'a clear is not the terminal\'s');
 
-    const reloaded = Date.now();
-    await page.reload();
-    await waitFor(page, 'Вы уже играли, загружаю...');
-    // Well under a second on an idle machine; the bound leaves room for a busy one.
-    console.log(`the first prompt after a reload took ${Date.now() - reloaded} ms`);
-    check(Date.now() - reloaded < 3000, `the first prompt took ${Date.now() - reloaded} ms`);
-    await page.keyboard.press('Enter');
-    await waitFor(page, menuAlone);
-    await endWithSheet(page, 'Name = Иван\nВы воин');
-    await page.click('#play-again');
-    await waitFor(page, 'Вы уже играли, загружаю...');
-    await page.keyboard.press('Enter');
-    await waitFor(page, menuAlone);
-    await page.evaluate(() => {
+    await reloadToSave(driver);
+    await endWithSheet(driver, 'Name = Иван\nВы воин');
+    await driver.click('#play-again');
+    await waitFor(driver, 'Вы уже играли, загружаю...');
+    await driver.press('Enter');
+    await waitFor(driver, menuAlone);
+    await driver.evaluate(() => {
       IDBDatabase.prototype.transaction = () => { throw new DOMException('No room', 'QuotaExceededError'); };
     });
-    await enter(page, 's');
-    await waitFor(page, /Не удалось сохранить игру\n\s*::::::Меню/);
+    await enter(driver, 's');
+    await waitFor(driver, /Не удалось сохранить игру\n\s*::::::Меню/);
     // Ctrl-D on an empty line ends the input, and with it the game.
-    await page.keyboard.down('Control');
-    await page.keyboard.press('d');
-    await page.keyboard.up('Control');
-    await page.keyboard.press('Enter');
-    await page.waitForSelector('#game-over:not([hidden])');
+    await driver.pressWithControl('d');
+    await driver.press('Enter');
+    await waitUntil(driver, () => !document.getElementById('game-over').hidden, 'the offer to play again');
+    const foreign = await driver.foreignRequests(base);
     check(foreign.length === 0, `requests to other hosts: ${foreign.join(' ')}`);
   },
+
+  // On a phone: taps, an input method, the screen reader's copy of the output, turning the phone,
+  // installing the page, and playing offline.
+  async phone(driver, base) {
+    const { page } = driver;
+    const devtools = await page.createCDPSession();
+    await page.setViewport({ width: 390, height: 844, isMobile: true, hasTouch: true, deviceScaleFactor: 2 });
+    await driver.open(base);
+    await waitFor(driver, '(R)ogue');
+    await checkFits(driver);
+    const fontSize = await driver.evaluate(() => rpgTerminal.options.fontSize);
+    check(fontSize >= 14, `the font is ${fontSize} pixels`);
+    await driver.evaluate(() => document.activeElement.blur());
+    await page.touchscreen.tap(200, 400);
+    const label = await driver.evaluate(() => document.activeElement.getAttribute('aria-label'));
+    check(label === 'Ваш ответ', `a tap left the focus on ${label}`);
+    // Each character of a composed word comes once.
+    for (const [text, typed] of [['w', 'w'], ['И', ''], ['Ив', ''], ['Ива', ''], ['Иван', 'Иван']]) {
+      await devtools.send('Input.imeSetComposition', { text, selectionStart: text.length, selectionEnd: text.length });
+      if (typed) {
+        await devtools.send('Input.insertText', { text: typed });
+        await waitFor(driver, new RegExp(`\n${typed}\\s*$`));
+        await driver.press('Enter');
+      }
+    }
+    // A tap at the pause goes on, and types nothing into the menu.
+    await waitUntil(driver, () => document.body.classList.contains('paused'), 'the pause');
+    await page.touchscreen.tap(200, 400);
+    await waitFor(driver, menuAlone);
+    await enter(driver, 's');
+    await waitFor(driver, menuAlone);
+    const log = await driver.evaluate(() => Array.from(document.querySelectorAll('[role=log] p'), (line) => line.textContent.trim()));
+    const wrapped = 'Прекрасно вы решили стать Воином! Это замечатльно именно таких нам и не хватает сейчас, а то все знаете ли магичить хотят, фу! Что может быть лучше топора?!';
+    for (const line of [wrapped, 'Что-то я заболтался, а как вас кстати зовут?', 'Для продолжения нажмите любую клавишу . . .']) {
+      check(log.includes(line), `the screen reader's copy lacks "${line}":\n${log.join('\n')}`);
+    }
+    check(!log.join('').match(/[\x00-\x1f]/), 'the screen reader\'s copy holds control characters');
+
+    // Turned sideways, the lines flow into the wider terminal.
+    const columns = await driver.evaluate(() => rpgTerminal.cols);
+    await page.setViewport({ width: 844, height: 390, isMobile: true, hasTouch: true, deviceScaleFactor: 2 });
+    await waitUntil(driver, (narrow) => rpgTerminal.cols > narrow, 'more columns when turned', columns);
+    await checkFits(driver);
+    await waitFor(driver, menuAlone);
+
+    await checkInstallable(driver, devtools);
+    await page.setOfflineMode(true);
+    await reloadToSave(driver);
+    await endWithSheet(driver, 'Name = Иван\nВы воин');
+    await waitUntil(driver, () => document.querySelector('[role=log]').lastChild.textContent === 'Игра окончена.', 'the end, read out');
+    // Online again, a new build replaces the old one's cache.
+    await page.setOfflineMode(false);
+    nextBuild = true;
+    await reloadToSave(driver);
+    await waitUntil(driver, async () => (await caches.keys()).join() === 'rpg-site-next', 'the new build\'s cache');
+    const foreign = await driver.foreignRequests(base);
+    check(foreign.length === 0, `requests to other hosts: ${foreign.join(' ')}`);
+  },
+
+  // Every transcript case, fed at once as from a pipe, each in a browser profile of its own.
+  async transcripts(driver, base) {
+    const cases = fs.readdirSync(caseDir).filter((file) => file.endsWith('-stdin')).map((file) => file.slice(0, -6));
+    const failed = [];
+    for (const name of cases.sort()) {
+      const context = await driver.browser.createBrowserContext();
+      await playTranscript(await context.newPage(), base, name).then(() => console.log(`ok: ${name}`), (error) => {
+        console.error(`FAIL: ${name}: ${error.message}`);
+        failed.push(name);
+      });
+      await context.close();
+    }
+    check(failed.length === 0, `${failed.length} of ${cases.length} transcripts failed: ${failed.join(', ')}`);
+  },
 };
+
+// The manifest and its icons load, Chromium finds nothing against installing the page, and the
+// service worker keeps every file of the site.
+async function checkInstallable(driver, devtools) {
+  const icons = await driver.evaluate(async () => {
+    const manifest = await (await fetch(document.querySelector('link[rel=manifest]').href)).json();
+    return Promise.all(manifest.icons.map(async ({ src }) => {
+      const response = await fetch(new URL(src, document.baseURI));
+      return `${src} ${response.status} ${response.headers.get('Content-Type')}`;
+    }));
+  });
+  check(icons.length > 0 && icons.every((icon) => / 200 image\//.test(icon)), `the manifest's icons: ${icons.join(', ')}`);
+  const { installabilityErrors } = await devtools.send('Page.getInstallabilityErrors');
+  check(installabilityErrors.length === 0, `not installable: ${JSON.stringify(installabilityErrors)}`);
+  // The worker serves the page once it has kept the whole site.
+  await waitUntil(driver, () => Boolean(navigator.serviceWorker.controller), 'the service worker');
+  const cached = await driver.evaluate(async () => {
+    const names = await caches.keys();
+    const requests = names.length === 1 ? await (await caches.open(names[0])).keys() : [];
+    return requests.map((request) => new URL(request.url).pathname.slice(1)).sort();
+  });
+  const site = fs.readdirSync(siteDir).filter((file) => file !== 'sw.js').sort();
+  check(cached.join() === site.join(), `the offline cache holds ${cached.join(', ')}`);
+}
 
 // One transcript case: the output and the files must be exactly those of the native game.
 async function playTranscript(page, base, name) {
@@ -178,12 +305,9 @@ async function playTranscript(page, base, name) {
 }
 
 await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
-const browser = await puppeteer.launch({
-  executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-  args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
-    '--disable-component-update', '--disable-sync'],
-});
-const failure = await scenarios[scenario](browser, `http://127.0.0.1:${server.address().port}`).then(() => null, (error) => error);
-await browser.close();
-server.close();
-failure ? fail(failure.message) : console.log(`ok: ${scenario}`);
+const driver = await engines[engine](npmDir);
+const failure = await scenarios[scenario](driver, `http://127.0.0.1:${server.address().port}`).then(() => null, (error) => error);
+await driver.close();
+// Whatever the browser left open ends with the test.
+failure ? fail(failure.message) : console.log(`ok: ${engine} ${scenario}`);
+process.exit(0);
