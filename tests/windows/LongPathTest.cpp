@@ -2,13 +2,14 @@
 
 #include "core/Character.hpp"
 #include "core/Game.hpp"
+#include "core/TextDecoding.hpp"
 #include "platform/DurableFile.hpp"
+#include "platform/WholeFile.hpp"
 #include "savegame/SaveFile.hpp"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <windows.h>
 
 namespace {
@@ -16,8 +17,8 @@ namespace {
 namespace fs = std::filesystem;
 
 // The manifest lifts Windows' old limit of 260 characters on a path, so a game folder may lie
-// deeper than that; the game's own file code must then save and load there too. Wine cannot
-// start a program in such a folder, so the save is made by its full path here.
+// deeper than that; the game's own file code must then save and read the save there too. Wine
+// cannot start a program in such a folder, so the save is made and read by its full path here.
 TEST(LongPaths, ASaveIsReplacedAndLoadedInAFolderDeeperThan260Characters)
 {
     const TemporaryFolder folder;
@@ -33,11 +34,10 @@ TEST(LongPaths, ASaveIsReplacedAndLoadedInAFolderDeeperThan260Characters)
     const fs::path save = game / "chartype1.txt";
     EXPECT_TRUE(replaceFileDurably(save, "old\n"));
     EXPECT_TRUE(replaceFileDurably(save, formatSaveFile(ivan)));
+    const WholeFile file = readWholeFile(save);
+    ASSERT_EQ(file.outcome, WholeFile::Outcome::read);
     Character loaded;
-    {
-        std::ifstream in(save, std::ios::binary);
-        readSaveFile(in, loaded);
-    }
+    readSaveText(decodeText(file.bytes), loaded);
     EXPECT_EQ(formatSaveFile(loaded), formatSaveFile(ivan));
 
     // MinGW's std::filesystem lists and removes folders only up to 260 characters, so the deep
