@@ -1,5 +1,6 @@
 #include "platform/DurableFileSteps.hpp"
 
+#include "platform/WholeFile.hpp"
 #include "platform/WriteAll.hpp"
 
 #include <emscripten.h>
@@ -8,8 +9,6 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <fstream>
-#include <iterator>
-#include <optional>
 #include <string>
 #include <system_error>
 #include <unistd.h>
@@ -34,36 +33,16 @@ EM_ASYNC_JS(int, storeFolderInBrowser, (), {
 
 // clang-format on
 
-// What a file held before a save, so a save the browser refuses can be undone.
-struct Earlier {
-    bool existed = false;
-    std::string content;
-};
-
-// Nothing when the file is there but cannot be read: it is then not replaced either.
-std::optional<Earlier> readEarlier(const std::filesystem::path& file)
+// Puts the folder in memory back as the browser still keeps it: the earlier file, or none.
+void restore(const std::filesystem::path& file, const WholeFile& earlier)
 {
-    std::error_code error;
-    if (!std::filesystem::exists(file, error)) {
-        return error ? std::nullopt : std::optional<Earlier>(Earlier{});
-    }
-    std::ifstream in(file, std::ios::binary);
-    if (!in.is_open()) {
-        return std::nullopt;
-    }
-    return Earlier{true, std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()}};
-}
-
-// Puts the folder in memory back as the browser still keeps it.
-void restore(const std::filesystem::path& file, const Earlier& earlier)
-{
-    if (!earlier.existed) {
+    if (earlier.outcome != WholeFile::Outcome::read) {
         std::error_code ignored;
         std::filesystem::remove(file, ignored);
         return;
     }
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out << earlier.content;
+    out << earlier.bytes;
 }
 
 } // namespace
@@ -94,12 +73,13 @@ NewFile writeNewFile(
 // save, as the failure message says.
 bool moveOver(const std::filesystem::path& from, const std::filesystem::path& to)
 {
-    const std::optional<Earlier> earlier = readEarlier(to);
-    if (!earlier || std::rename(from.c_str(), to.c_str()) != 0) {
+    // A file that is there but cannot be read could not be put back, so it is not replaced.
+    const WholeFile earlier = readWholeFile(to);
+    if (earlier.outcome == WholeFile::Outcome::failed || std::rename(from.c_str(), to.c_str()) != 0) {
         return false;
     }
     if (storeFolderInBrowser() == 0) {
-        restore(to, *earlier);
+        restore(to, earlier);
         return false;
     }
     return true;
