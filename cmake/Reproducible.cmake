@@ -1,0 +1,24 @@
+# Reproducible packages: one commit gives the same .deb and the same Windows zip byte for byte,
+# whatever folder it is built in, when, under which umask, time zone or locale, so anyone can
+# check that a package was built from its sources.
+#
+# - The compiler writes the source and build folders into debug information and into __FILE__,
+#   and the linker's build-id is a hash over all of it, stripped or not: both folders are mapped
+#   to ".".
+# - The linker writes the time of the link into rpg.exe's header: it is left out.
+# - Every file and folder in a package is dated SOURCE_DATE_EPOCH; when it is not set and the
+#   sources are a git checkout, the time of the last commit. The zip keeps local times, so packing
+#   happens in UTC, and folders are made 0755 whatever the umask.
+if(NOT EMSCRIPTEN)
+  add_compile_options("$<$<NOT:$<CONFIG:Debug>>:-ffile-prefix-map=${PROJECT_SOURCE_DIR}=.>"
+                      "$<$<NOT:$<CONFIG:Debug>>:-ffile-prefix-map=${PROJECT_BINARY_DIR}=.>")
+endif()
+if(WIN32)
+  add_link_options(-Wl,--no-insert-timestamp)
+endif()
+
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+  OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/ReproduciblePackage.cmake.in
+  ${PROJECT_BINARY_DIR}/ReproduciblePackage.cmake @ONLY)
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_BINARY_DIR}/ReproduciblePackage.cmake)
