@@ -17,8 +17,6 @@ if(WIN32)
   add_link_options(-Wl,--no-insert-timestamp)
 endif()
 
-set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
-  OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/ReproduciblePackage.cmake.in
   ${PROJECT_BINARY_DIR}/ReproduciblePackage.cmake @ONLY)
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_BINARY_DIR}/ReproduciblePackage.cmake)
