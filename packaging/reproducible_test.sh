@@ -66,12 +66,19 @@ if diff -r "$first/out" "$second/out"; then
   echo "ok: ${artifacts[*]} the same in both builds"
   exit 0
 fi
-# What differs, as far as the tools at hand can show it.
-for package in "$first"/out/*.deb; do
-  diff <(dpkg-deb -c "$package") <(dpkg-deb -c "$second/out/${package##*/}") || true
-done
-for zip in "$first"/out/*.zip; do
-  diff <(unzip -Zl "$zip" | tail -n +2) <(unzip -Zl "$second/out/${zip##*/}" | tail -n +2) || true
+# What differs: the packages' lists of files, then the files themselves.
+for package in "$first"/out/*.deb "$first"/out/*.zip; do
+  [ -e "$package" ] || continue
+  other="$second/out/${package##*/}"
+  for build in "$package" "$other"; do
+    mkdir -p "$build.unpacked"
+    case $build in
+      *.deb) dpkg-deb -c "$build" >"$build.list" && dpkg-deb -R "$build" "$build.unpacked" ;;
+      *.zip) unzip -Zl "$build" | tail -n +2 >"$build.list" && unzip -q "$build" -d "$build.unpacked" ;;
+    esac
+  done
+  diff "$package.list" "$other.list" || true
+  diff -r "$package.unpacked" "$other.unpacked" || true
 done
 echo "FAIL: the two builds differ" >&2
 exit 1
