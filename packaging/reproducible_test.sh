@@ -12,7 +12,8 @@ repo=$(cd "$(dirname "$0")/.." && pwd)
 artifacts=("$@")
 [ "${#artifacts[@]}" -gt 0 ] || artifacts=(deb zip site)
 work=$(mktemp -d "${TMPDIR:-/tmp}/rpg-reproducible.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+# Kept when the builds differ, to look into.
+trap '[ "$?" -ne 0 ] || rm -rf "$work"' EXIT
 commit_time=$(git -C "$repo" log -1 --format=%ct)
 
 # A fresh checkout of the current commit in FOLDER, built into FOLDER/out.
@@ -80,5 +81,5 @@ for package in "$first"/out/*.deb "$first"/out/*.zip; do
   diff "$package.list" "$other.list" || true
   diff -r "$package.unpacked" "$other.unpacked" || true
 done
-echo "FAIL: the two builds differ" >&2
+echo "FAIL: the two builds differ; both are in $work" >&2
 exit 1

@@ -177,16 +177,25 @@
   }
 
   // Once the page has been visited, the whole site is kept by the browser and plays offline.
-  // A new build's worker takes over at once; a running game keeps its own build, and the next
-  // run loads the new one.
-  let siteUpdated = false;
+  // A new build's worker takes over at once; a running game keeps its own build.
   if ('serviceWorker' in navigator) {
-    const startedUnder = navigator.serviceWorker.controller;
-    navigator.serviceWorker.addEventListener('controllerchange', () => { siteUpdated = Boolean(startedUnder); });
     // Once the page has loaded, so that keeping the site does not slow the first start.
     window.addEventListener('load', () => {
       navigator.serviceWorker.register('sw.js').catch((error) => console.warn(`No offline play: ${error}`));
     });
+  }
+
+  // The site has changed since this page loaded when its page, as the service worker or else the
+  // server gives it now, names another build. Offline and with no worker, this build goes on.
+  const build = document.querySelector('meta[name="rpg-build"]').content;
+  async function siteChanged() {
+    try {
+      const response = await fetch('index.html', { cache: 'no-cache' });
+      const current = (await response.text()).match(/<meta name="rpg-build" content="([^"]*)">/);
+      return response.ok && current !== null && current[1] !== build;
+    } catch {
+      return false;
+    }
   }
 
   // The game's module starts loading at once, so it compiles while the page is being built; the
@@ -269,8 +278,10 @@
       document.addEventListener('keyup', () => playAgain.focus(), { once: true });
     }
 
-    playAgain.addEventListener('click', () => {
-      if (siteUpdated) {
+    // Another run of this page's build, unless the site has a new build by now: its page comes
+    // whole with a reload, so no page ever mixes the files of two builds.
+    playAgain.addEventListener('click', async () => {
+      if (await siteChanged()) {
         window.location.reload();
         return;
       }
