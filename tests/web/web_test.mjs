@@ -1,5 +1,5 @@
 // Plays the web build in a browser engine, the site served from 127.0.0.1 as a static host would.
-// Usage: node web_test.mjs (chromium | firefox | webkit) SITE_DIR NPM_DIR (game | phone | transcripts CASE_DIR)
+// Usage: node web_test.mjs (chromium | firefox | webkit) SITE_DIR NPM_DIR (game | phone | new-build | transcripts CASE_DIR)
 import fs from 'node:fs';
 import http from 'node:http';
 import path from 'node:path';
@@ -29,18 +29,41 @@ const types = {
   '.svg': 'image/svg+xml',
   '.ico': 'image/x-icon',
 };
-// Once a test sets nextBuild, the service worker is that of another build.
+// The game's script, named after its content.
+const gameScript = fs.readdirSync(siteDir).find((file) => /^rpg-[0-9a-f]+\.js$/.test(file));
+// The page's own policy, sent again with every page as a header that only reports, so the browser
+// tells the server of every violation, which the page's <meta> cannot ask for.
+const policy = fs.readFileSync(path.join(siteDir, 'index.html'), 'utf8').match(/http-equiv="Content-Security-Policy" content="([^"]+)"/)[1];
+const violations = [];
+// Once a test sets nextBuild, the service worker and the page are those of another build.
 let nextBuild = false;
 const server = http.createServer((request, response) => {
   const name = new URL(request.url, 'http://127.0.0.1').pathname.replace(/\/$/, '/index.html');
+  const headers = { 'Content-Type': types[path.extname(name)] || 'text/javascript' };
+  if (path.extname(name) === '.html') {
+    headers['Content-Security-Policy-Report-Only'] = `${policy}; report-uri /policy-violation`;
+  }
+  if (name === '/policy-violation') {
+    let report = '';
+    request.on('data', (data) => { report += data; });
+    return request.on('end', () => {
+      const violation = JSON.parse(report)['csp-report'];
+      violations.push(`${violation['violated-directive']} ${violation['blocked-uri']} ${violation['document-uri']}`);
+      response.end();
+    });
+  }
   if (name === '/blank.html') {
+    response.writeHead(200, headers);
     return response.end('<!doctype html><meta charset="utf-8">');
   }
   fs.readFile(path.join(siteDir, path.normalize(name)), (error, body) => {
     if (nextBuild && name === '/sw.js') {
       body = String(body).replace(/rpg-site-[0-9a-f]{16}/, 'rpg-site-next');
     }
-    response.writeHead(error ? 404 : 200, { 'Content-Type': types[path.extname(name)] || 'text/javascript' });
+    if (nextBuild && name === '/index.html') {
+      body = String(body).replace(/(name="rpg-build" content=")[0-9a-f]+/, '$1next');
+    }
+    response.writeHead(error ? 404 : 200, headers);
     response.end(error ? '' : body);
   });
 });
@@ -133,6 +156,7 @@ const scenarios = {
     await driver.open(base);
     await waitFor(driver, '(R)ogue');
     await checkFits(driver);
+    await checkPolicyRefusesInlineScript(driver);
     await driver.evaluate(() => {
       const write = rpgTerminal.write.bind(rpgTerminal);
       window.written = '';
@@ -238,6 +262,26 @@ const scenarios = {
     check(foreign.length === 0, `requests to other hosts: ${foreign.join(' ')}`);
   },
 
+  // A page of a fresh profile, loaded before any service worker, is taken over by a new build's
+  // worker that a second tab brings; its next run then reloads the whole new build.
+  async 'new-build'(driver, base) {
+    await driver.open(base);
+    await waitFor(driver, '(R)ogue');
+    await waitUntil(driver, () => Boolean(navigator.serviceWorker.controller), 'the service worker');
+    await driver.pressWithControl('d');
+    await driver.press('Enter');
+    await waitUntil(driver, () => !document.getElementById('game-over').hidden, 'the offer to play again');
+    nextBuild = true;
+    const second = await driver.browser.newPage();
+    await second.goto(base);
+    await waitUntil(driver, async () => (await caches.keys()).join() === 'rpg-site-next', 'the new build\'s cache');
+    await driver.evaluate(() => { window.earlierBuild = true; });
+    await driver.click('#play-again');
+    await waitUntil(driver, () => !window.earlierBuild && document.querySelector('meta[name="rpg-build"]').content === 'next',
+      'a reload into the new build');
+    await waitFor(driver, '(R)ogue');
+  },
+
   // Every transcript case, fed at once as from a pipe, each in a browser profile of its own.
   async transcripts(driver, base) {
     const cases = fs.readdirSync(caseDir).filter((file) => file.endsWith('-stdin')).map((file) => file.slice(0, -6));
@@ -278,12 +322,29 @@ async function checkInstallable(driver, devtools) {
   check(cached.join() === site.join(), `the offline cache holds ${cached.join(', ')}`);
 }
 
+// The page's policy refuses a script written into the page, and the browser reports it; that
+// report is the one violation a test expects.
+async function checkPolicyRefusesInlineScript(driver) {
+  const ran = await driver.evaluate(() => {
+    const script = document.createElement('script');
+    script.textContent = 'window.injected = true;';
+    document.body.append(script);
+    return Boolean(window.injected);
+  });
+  check(!ran, 'a script written into the page ran');
+  for (const until = Date.now() + 5000; violations.length === 0 && Date.now() < until;) {
+    await new Promise((resolve) => setTimeout(resolve, 50));
+  }
+  check(violations.length === 1 && /^script-src/.test(violations[0]), `the policy's reports: ${violations.join(', ')}`);
+  violations.length = 0;
+}
+
 // One transcript case: the output and the files must be exactly those of the native game.
 async function playTranscript(page, base, name) {
   const file = (suffix, where = path.join(caseDir, name + suffix)) => (fs.existsSync(where) ? [...fs.readFileSync(where)] : null);
   const intro = file('-intro') || (file('-nointro') ? null : file('', path.join(caseDir, 'Intro.txt')));
   await page.goto(`${base}/blank.html`);
-  await page.addScriptTag({ url: '/rpg.js' });
+  await page.addScriptTag({ url: `/${gameScript}` });
   const run = await page.evaluate(async (input, intro, save) => {
     const [output, errors] = [[], []];
     const read = async (count) => new Uint8Array(input.splice(0, count));
@@ -306,7 +367,11 @@ async function playTranscript(page, base, name) {
 
 await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
 const driver = await engines[engine](npmDir);
-const failure = await scenarios[scenario](driver, `http://127.0.0.1:${server.address().port}`).then(() => null, (error) => error);
+const failure = await scenarios[scenario](driver, `http://127.0.0.1:${server.address().port}`).then(async () => {
+  // A report sent as the test ends still arrives.
+  await new Promise((resolve) => setTimeout(resolve, 500));
+  return violations.length > 0 ? new Error(`the page's policy was violated: ${violations.join(', ')}`) : null;
+}, (error) => error);
 await driver.close();
 // Whatever the browser left open ends with the test.
 failure ? fail(failure.message) : console.log(`ok: ${engine} ${scenario}`);
