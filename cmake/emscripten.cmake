@@ -23,6 +23,16 @@ list(APPEND rpg_emscripten_folders /usr/share/emscripten)
 
 foreach(folder IN LISTS rpg_emscripten_folders)
   if(folder AND EXISTS "${folder}/cmake/Modules/Platform/Emscripten.cmake")
+    # Some of Emscripten's toolchain files take emcc and its tools from PATH; those of the folder
+    # found come first. Debian's folder has none: they are on PATH.
+    foreach(tool C_COMPILER:emcc CXX_COMPILER:em++ AR:emar RANLIB:emranlib)
+      string(REPLACE ":" ";" tool "${tool}")
+      list(GET tool 0 variable)
+      list(GET tool 1 command)
+      if(EXISTS "${folder}/${command}" AND NOT CMAKE_${variable})
+        set(CMAKE_${variable} "${folder}/${command}" CACHE FILEPATH "Emscripten's ${command}")
+      endif()
+    endforeach()
     include("${folder}/cmake/Modules/Platform/Emscripten.cmake")
     return()
   endif()
