@@ -4,11 +4,14 @@
 #
 # - The compiler writes the source and build folders into debug information and into __FILE__,
 #   and the linker's build-id is a hash over all of it, stripped or not: both folders are mapped
-#   to ".".
+#   to "." (g++ and clang take the last map that fits, so a build folder inside the sources is
+#   "." too, whatever its name).
 # - The linker writes the time of the link into rpg.exe's header: it is left out.
 # - Every file and folder in a package is dated SOURCE_DATE_EPOCH; when it is not set and the
 #   sources are a git checkout, the time of the last commit. The zip keeps local times, so packing
-#   happens in UTC, and folders are made 0755 whatever the umask.
+#   happens in UTC. Whatever the umask, the package's folders are 0755 and the .deb's own members
+#   0644. The order of files is cpack's own, the same every time.
+# The web site needs nothing of this: Emscripten writes no paths or times into it.
 if(NOT EMSCRIPTEN)
   add_compile_options("$<$<NOT:$<CONFIG:Debug>>:-ffile-prefix-map=${PROJECT_SOURCE_DIR}=.>"
                       "$<$<NOT:$<CONFIG:Debug>>:-ffile-prefix-map=${PROJECT_BINARY_DIR}=.>")
