@@ -1,5 +1,5 @@
 // Plays the web build in a browser engine, the site served from 127.0.0.1 as a static host would.
-// Usage: node web_test.mjs (chromium | firefox | webkit) SITE_DIR NPM_DIR (game | phone | transcripts CASE_DIR)
+// Usage: node web_test.mjs (chromium | firefox | webkit) SITE_DIR NPM_DIR (game | phone | storage | transcripts CASE_DIR)
 import fs from 'node:fs';
 import http from 'node:http';
 import path from 'node:path';
@@ -124,6 +124,16 @@ async function reloadToSave(driver) {
   await waitFor(driver, menuAlone);
 }
 
+// A new warrior, from the first question to the main menu.
+async function newWarrior(driver, name) {
+  await waitFor(driver, '(R)ogue');
+  await enter(driver, 'w');
+  await enter(driver, name);
+  await waitFor(driver, 'получено 200 монет');
+  await driver.press('x');
+  await waitFor(driver, menuAlone);
+}
+
 const scenarios = {
   // A whole game by keys, a reload that continues the save, another run from the page, and a save
   // that the browser refuses.
@@ -236,6 +246,66 @@ const scenarios = {
     await waitUntil(driver, async () => (await caches.keys()).join() === 'rpg-site-next', 'the new build\'s cache');
     const foreign = await driver.foreignRequests(base);
     check(foreign.length === 0, `requests to other hosts: ${foreign.join(' ')}`);
+  },
+
+  // The browser's storage failing at the start of a run (Chromium: indexedDB.open failing once;
+  // Firefox: the site's storage blocked): the game starts and says its saves will fail, they do,
+  // and the save the browser kept survives. Then, in Chromium, a save after the site's storage was
+  // cleared, and one that a full quota refuses at once.
+  async storage(driver, base) {
+    await driver.open(base);
+    await newWarrior(driver, 'Иван');
+    await enter(driver, 's');
+    await waitFor(driver, menuAlone);
+    if (engine === 'firefox') {
+      await driver.relaunch({ extraPrefsFirefox: { 'network.cookie.cookieBehavior': 2 } });
+      await driver.open(base);
+    } else {
+      // Opening at an older version than the one kept fails, as the browser itself reports it.
+      const { identifier } = await driver.page.evaluateOnNewDocument(() => {
+        const open = IDBFactory.prototype.open;
+        IDBFactory.prototype.open = function (name) {
+          IDBFactory.prototype.open = open;
+          return open.call(this, name, 1);
+        };
+      });
+      await driver.reload();
+      await driver.page.removeScriptToEvaluateOnNewDocument(identifier);
+    }
+    await waitFor(driver, /^Сохранения в этом браузере сейчас недоступны: сохранить игру не получится\.\n\n/);
+    for (let run = 0; run < (engine === 'firefox' ? 2 : 1); run += 1) {
+      await newWarrior(driver, 'Пётр');
+      await enter(driver, 's');
+      await waitFor(driver, /Не удалось сохранить игру\n\s*::::::Меню/);
+      await endWithSheet(driver, 'Name = Пётр');
+      await driver.click('#play-again');
+    }
+    if (engine === 'firefox') {
+      await driver.relaunch({});
+      await driver.open(base);
+    }
+    await reloadToSave(driver);
+    if (engine !== 'chromium') {
+      return endWithSheet(driver, 'Name = Иван');
+    }
+    const devtools = await driver.page.createCDPSession();
+    const clearStorage = async () => {
+      await devtools.send('Storage.clearDataForOrigin', { origin: base, storageTypes: 'indexeddb' });
+      // Chromium at times leaves an early look at its databases unanswered.
+      await waitUntil(driver, () => Promise.race([indexedDB.databases().then((list) => list.length === 0),
+        new Promise((resolve) => setTimeout(resolve, 1000, false))]), 'the storage cleared');
+    };
+    await clearStorage();
+    await enter(driver, 's');
+    await waitFor(driver, menuAlone);
+    // The browser applies a quota once the site's storage is made again.
+    await devtools.send('Storage.overrideQuotaForOrigin', { origin: base, quotaSize: 1 });
+    await clearStorage();
+    await driver.type('s');
+    const saved = Date.now();
+    await driver.press('Enter');
+    await waitFor(driver, /Не удалось сохранить игру\n\s*::::::Меню/);
+    check(Date.now() - saved < 2000, `a full quota took ${Date.now() - saved} ms to report`);
   },
 
   // Every transcript case, fed at once as from a pipe, each in a browser profile of its own.
