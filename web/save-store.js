@@ -7,7 +7,8 @@
 // failed once the browser has ended it, however long either takes. Saves wait for one another, so
 // they reach the browser in the order they were made. When the storage could not be read at the
 // start of a run, nothing is stored in that run, so nothing the browser kept is ever replaced by a
-// game that could not see it.
+// game that could not see it. Nor is a save replaced that changed since this page last loaded or
+// stored it (another tab, a page back from the browser's history) unless the player agrees.
 'use strict';
 
 (() => {
@@ -19,6 +20,8 @@
   // Errors that say the browser dropped the connection or the transaction on it (the site's storage
   // cleared, the database closed), not that it refused what was asked.
   const droppedConnection = new Set(['InvalidStateError', 'TransactionInactiveError', 'AbortError', 'UnknownError']);
+
+  const same = (one, other) => one.length === other.length && one.every((byte, index) => byte === other[index]);
 
   function openDatabase(name) {
     return new Promise((resolve, reject) => {
@@ -74,24 +77,29 @@
     });
   }
 
-  class SaveStore {
+  // The store tells the page when a save has been stored ('stored').
+  class SaveStore extends EventTarget {
     constructor() {
+      super();
       this.folder = null;
       this.database = null;
       // Whether this run could read the storage; until it could, nothing is stored.
       this.readable = false;
+      // Each file as this page last loaded or stored it.
+      this.known = new Map();
       this.queue = Promise.resolve();
     }
 
     // Every file kept for `folder`, as a map of path to bytes, or null when the browser's storage
     // cannot be read now. Each run of the game starts with this.
     loadFolder(folder) {
+      if (folder !== this.folder) {
+        this.forget(this.database);
+        this.folder = folder;
+      }
       return this.inTurn(async () => {
         this.readable = false;
-        if (folder !== this.folder) {
-          this.forget(this.database);
-          this.folder = folder;
-        }
+        this.known.clear();
         try {
           const files = await this.transact('readonly', (records) => {
             const range = IDBKeyRange.bound(`${folder}/`, `${folder}/\uffff`);
@@ -100,8 +108,9 @@
             return () => keys.result.map((key, index) => [key, values.result[index]]);
           });
           this.readable = true;
-          return new Map(files.filter(([key, record]) => !key.slice(folder.length + 1).includes('/')
+          this.known = new Map(files.filter(([key, record]) => !key.slice(folder.length + 1).includes('/')
             && record && ArrayBuffer.isView(record.contents)).map(([key, record]) => [key, record.contents]));
+          return new Map(this.known);
         } catch (error) {
           console.warn(`The browser's storage cannot be read: ${error}`);
           return null;
@@ -109,24 +118,74 @@
       });
     }
 
+    // The file at `path` as the browser keeps it now, or null when there is none. It throws when
+    // the storage cannot be read.
+    read(path) {
+      return this.inTurn(() => this.transact('readonly', (records) => {
+        const request = records.get(path);
+        return () => (request.result && ArrayBuffer.isView(request.result.contents) ? request.result.contents : null);
+      }));
+    }
+
     // Keeps `bytes` as the file at `path`; true once the browser has stored them, false as soon as
-    // it has refused them.
+    // it has refused them, or when the player chose to keep a newer save.
     store(path, bytes) {
       return this.inTurn(async () => {
         if (!this.readable) {
           return false;
         }
-        const record = { timestamp: new Date(), mode: fileMode, contents: bytes };
         try {
-          await this.transact('readwrite', (records) => {
-            records.put(record, path);
-            return () => true;
-          });
+          let newer = await this.replace(path, bytes, this.known.get(path));
+          if (newer && this.askToReplaceNewer()) {
+            newer = await this.replace(path, bytes, newer);
+          }
+          if (newer) {
+            return false;
+          }
+          this.known.set(path, bytes);
+          this.dispatchEvent(new Event('stored'));
           return true;
         } catch (error) {
           console.warn(`The browser did not store ${path}: ${error}`);
           return false;
         }
+      });
+    }
+
+    // Stores `bytes` as the file at `path` from a file the player chose, when what is kept there is
+    // still `expected` (null for none). True once stored; the page then starts a new run.
+    storeFromFile(path, bytes, expected) {
+      return this.inTurn(async () => {
+        try {
+          return !(await this.replace(path, bytes, expected || undefined));
+        } catch (error) {
+          console.warn(`The browser did not store ${path}: ${error}`);
+          return false;
+        }
+      });
+    }
+
+    askToReplaceNewer() {
+      return window.confirm('Сохранение изменилось в другой вкладке. Заменить его?');
+    }
+
+    // Puts `bytes` at `path` in one transaction, unless what is kept there differs from `expected`
+    // (a file gone since counts as no change: there is nothing newer to lose). Resolves to nothing
+    // once stored, or to the newer bytes, with nothing stored.
+    replace(path, bytes, expected) {
+      const record = { timestamp: new Date(), mode: fileMode, contents: bytes };
+      return this.transact('readwrite', (records) => {
+        let newer;
+        const request = records.get(path);
+        request.onsuccess = () => {
+          const kept = request.result && request.result.contents;
+          if (ArrayBuffer.isView(kept) && !(expected && same(kept, expected))) {
+            newer = kept;
+            return;
+          }
+          records.put(record, path);
+        };
+        return () => newer;
       });
     }
 

@@ -1,7 +1,8 @@
 // Plays the web build in a browser engine, the site served from 127.0.0.1 as a static host would.
-// Usage: node web_test.mjs (chromium | firefox | webkit) SITE_DIR NPM_DIR (game | phone | storage | transcripts CASE_DIR)
+// Usage: node web_test.mjs (chromium | firefox | webkit) SITE_DIR NPM_DIR (game | phone | storage | savefile CASE_DIR | transcripts CASE_DIR)
 import fs from 'node:fs';
 import http from 'node:http';
+import os from 'node:os';
 import path from 'node:path';
 import * as engines from './drivers.mjs';
 
@@ -306,6 +307,83 @@ const scenarios = {
     await driver.press('Enter');
     await waitFor(driver, /Не удалось сохранить игру\n\s*::::::Меню/);
     check(Date.now() - saved < 2000, `a full quota took ${Date.now() - saved} ms to report`);
+  },
+
+  // The save as a file: downloaded after the keys of a transcript, it is the file the desktop game
+  // writes; a Windows-1251 CR LF save loaded from a file is continued; a file that is no save is
+  // turned away; and of two tabs, the one with the older game asks before it saves over the newer.
+  async savefile(driver, base) {
+    const { page } = driver;
+    const devtools = await page.createCDPSession();
+    const downloads = fs.mkdtempSync(path.join(os.tmpdir(), 'rpg-downloads-'));
+    process.on('exit', () => fs.rmSync(downloads, { recursive: true, force: true }));
+    await devtools.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+    const dialogs = [];
+    const answers = [];
+    page.on('dialog', (dialog) => {
+      dialogs.push(dialog.message());
+      return answers.shift() ? dialog.accept() : dialog.dismiss();
+    });
+    await driver.open(base);
+    await driver.click('#download-save');
+    await waitUntil(driver, () => /нет/.test(document.getElementById('save-message').textContent), 'no save to download');
+    await newWarrior(driver, 'Ivan');
+    for (const [key, shows] of [['t', 'Здоровья(H)'], ['a', '100 дашь?'], ['y', '-100 монет']]) {
+      await enter(driver, key);
+      await waitFor(driver, shows);
+    }
+    await driver.press('Enter');
+    await enter(driver, 's');
+    await waitFor(driver, menuAlone);
+    await driver.click('#download-save');
+    const downloaded = path.join(downloads, 'chartype1.txt');
+    for (const until = Date.now() + 10000; !fs.existsSync(downloaded) && Date.now() < until;) {
+      await new Promise((resolve) => setTimeout(resolve, 50));
+    }
+    const linuxSave = fs.readFileSync(path.join(caseDir, 'new-warrior-trains-saves-and-looks-saved'));
+    check(fs.existsSync(downloaded) && linuxSave.equals(fs.readFileSync(downloaded)), 'the download is not the Linux save');
+
+    const cyrillic = (text) => Buffer.from(Array.from(text, (c) => (c >= 'А' && c <= 'я' ? c.charCodeAt(0) - 0x350 : c.charCodeAt(0))));
+    const windowsSave = cyrillic('100\r\n10\r\n0\r\n100\r\n200\r\n30\r\n100\r\n30\r\n100\r\nМерлин\r\n1\r\n1\r\n');
+    const upload = async (bytes) => {
+      const file = path.join(downloads, 'upload.txt');
+      fs.writeFileSync(file, bytes);
+      await (await page.$('#save-file-input')).uploadFile(file);
+    };
+    answers.push(true);
+    await upload(windowsSave);
+    await waitFor(driver, 'Вы уже играли, загружаю...');
+    check(dialogs.pop().includes('Идущая игра закончится'), 'no question before the game ended');
+    await driver.press('Enter');
+    await endWithSheet(driver, 'Name = Мерлин\nВы маг');
+    const stored = () => driver.evaluate(async () => Array.from(await rpgSaves.read(`${rpgSaves.folder}/chartype1.txt`)));
+    for (const [bytes, why] of [[Buffer.alloc(0), 'нет текста'], [Buffer.from('\xef\xbb\xbf', 'latin1'), 'нет текста'],
+      [Buffer.alloc(1024 * 1024 + 1, '1'), 'слишком большой']]) {
+      await upload(bytes);
+      await waitUntil(driver, (why) => document.getElementById('save-message').textContent.includes(why), `"${why}"`, why);
+      check(windowsSave.equals(Buffer.from(await stored())), 'a file that is no save replaced the save');
+    }
+
+    // Tab B continues the save and saves; tab A, still on the older game, then asks before saving.
+    await driver.click('#play-again');
+    await waitFor(driver, 'Вы уже играли, загружаю...');
+    await driver.press('Enter');
+    await waitFor(driver, menuAlone);
+    const other = await driver.browser.newPage();
+    const tab = { evaluate: (fn, ...args) => other.evaluate(fn, ...args), type: (text) => other.keyboard.type(text),
+      press: (key) => other.keyboard.press(key) };
+    await other.goto(base);
+    await waitFor(tab, 'Вы уже играли, загружаю...');
+    await tab.press('Enter');
+    await waitFor(tab, menuAlone);
+    await enter(tab, 's');
+    await waitFor(tab, menuAlone);
+    const newer = await stored();
+    await page.bringToFront();
+    await enter(driver, 's');
+    await waitFor(driver, /Не удалось сохранить игру\n\s*::::::Меню/);
+    check(dialogs.pop() === 'Сохранение изменилось в другой вкладке. Заменить его?', 'no question before a step back');
+    check(Buffer.from(newer).equals(Buffer.from(await stored())), 'the older tab replaced the newer save');
   },
 
   // Every transcript case, fed at once as from a pipe, each in a browser profile of its own.
