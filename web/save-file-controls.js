@@ -1,8 +1,8 @@
 // The save as a file, under the terminal: "Скачать сохранение" gives the save the browser keeps as
-// chartype1.txt, the same file the desktop game writes, and "Загрузить сохранение" takes a save file
-// from any build of the game and starts a new run that continues it. The page also asks the browser
-// to keep its storage once the player has saved. What the page has to say goes to a status line,
-// which screen readers announce.
+// chartype1.txt, the same file the desktop game writes, and "Загрузить сохранение" (or a file
+// dropped on the page) takes a save file from any build of the game and starts a new run that
+// continues it. The page also asks the browser to keep its storage once the player has saved. What
+// the page has to say goes to a status line, which screen readers announce.
 'use strict';
 
 (() => {
@@ -13,6 +13,8 @@
   const marks = ['\xef\xbb\xbf', '\xff\xfe', '\xfe\xff'];
   // Said after the reload that a loaded save starts.
   const loadedNote = 'rpg-save-loaded';
+  // Kept once the player has been told that the browser may clear the save.
+  const warnedNote = 'rpg-storage-not-kept';
 
   document.addEventListener('DOMContentLoaded', () => {
     const message = document.getElementById('save-message');
@@ -51,16 +53,26 @@
     });
 
     document.getElementById('load-save').addEventListener('click', () => chooser.click());
-    chooser.addEventListener('change', async () => {
+    chooser.addEventListener('change', () => {
       const [file] = chooser.files;
       chooser.value = '';
+      take(file);
+    });
+    // A file dropped on the page is loaded too.
+    document.addEventListener('dragover', (event) => event.preventDefault());
+    document.addEventListener('drop', (event) => {
+      event.preventDefault();
+      take(event.dataTransfer.files[0]);
+    });
+
+    async function take(file) {
       if (file && !rpgSaves.folder) {
         say('Игра ещё загружается.');
       } else if (file) {
         await load(file);
       }
       backToGame();
-    });
+    }
 
     // The file goes to the browser's storage as it is; the game reads it as it reads any save.
     async function load(file) {
@@ -103,13 +115,15 @@
       ].filter(Boolean).join(' ');
     }
 
-    // Once the player has saved, the browser is asked not to clear the site's storage on its own.
-    // A browser that says no is mentioned once, quietly.
+    // Once the player has saved, the browser is asked not to clear the site's storage on its own,
+    // on every visit, since a browser may say yes later. A browser that says no is mentioned once,
+    // quietly, on the first visit it does.
     rpgSaves.addEventListener('stored', async () => {
       if (!navigator.storage || !navigator.storage.persist || (await navigator.storage.persisted())) {
         return;
       }
-      if (!(await navigator.storage.persist())) {
+      if (!(await navigator.storage.persist()) && !localStorage.getItem(warnedNote)) {
+        localStorage.setItem(warnedNote, '1');
         say('Браузер может удалить сохранение сам; «Скачать сохранение» сохранит копию.');
       }
     }, { once: true });
