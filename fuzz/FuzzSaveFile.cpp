@@ -28,8 +28,8 @@ namespace {
 
 Character load(std::string_view content, Character character = {})
 {
-    std::istringstream in{std::string(content)};
-    readSaveFile(in, character);
+    std::ostringstream errors;
+    loadSaveFile(WholeFile{WholeFile::Outcome::read, std::string(content), {}}, character, errors);
     return character;
 }
 

@@ -49,8 +49,9 @@ void restore(const std::filesystem::path& file, const WholeFile& earlier)
 
 namespace durable {
 
-// No one but the game makes files in its folder in memory, so there are no links to follow.
-std::filesystem::path fileBehindLink(const std::filesystem::path& target)
+// No one but the game makes files in its folder in memory, so there are no links to follow, and
+// only the game's own files stand there.
+std::optional<std::filesystem::path> fileToReplace(const std::filesystem::path& target)
 {
     return target;
 }

@@ -246,8 +246,9 @@ void showErrorsInConsole()
 
 TerminalStreams openTerminal()
 {
-    showErrorsInConsole();
+    // First, since it gives every standard stream a buffer of its own again.
     std::ios::sync_with_stdio(false);
+    showErrorsInConsole();
     ScreenControl screen;
     std::istream* input = &std::cin;
     std::ostream* output = &std::cout;
