@@ -314,5 +314,47 @@ wait_for "$pane" -xF 'final-status=0' "the continued game did not end with statu
 wait_for "$pane" -xF "final-modes: $line_mode" "after the game ended stty -a does not show icanon and echo"
 pass "after fg the game waits for a key again and runs to its end"
 
+# In an interactive shell with job control: Ctrl-Z, bg and fg, a few times over, since what the
+# game does on being continued races with the shell's own line editor taking the terminal. The
+# game must go back to the settings it found at its start, not to the line editor's.
+pane=$(t new-window -d -P -F '#{pane_id}' -t rpg: -c "$game_dir" -- "${pane_shell[@]}") \
+    || fail "tmux could not open a third window"
+wait_for "$pane" -xF 'rpg-test$' "the shell in the third window did not start"
+# The shell reports a job that stops in the background at once, not at its next prompt.
+t send-keys -t "$pane" 'set -b; rm -f chartype1.txt; "$RPG"' Enter
+wait_for "$pane" -xF "$warrior_line" "the third game did not show the class list"
+t send-keys -t "$pane" w Enter
+t send-keys -t "$pane" -l 'Пётр'
+t send-keys -t "$pane" Enter
+wait_for "$pane" -F "$pause_prompt" "the third game's first pause did not show"
+for round in 1 2 3; do
+    t send-keys -t "$pane" C-z
+    wait_for "$pane" -E 'Stopped.*RPG' "round $round: Ctrl-Z did not stop the game"
+    t send-keys -t "$pane" 'bg' Enter
+    deadline=$((SECONDS + timeout_seconds))
+    until [ "$(screen "$pane" | grep -c Stopped)" = 2 ]; do
+        [ "$SECONDS" -lt "$deadline" ] || fail "round $round: the game did not stop for its key in the background"
+        sleep 0.1
+    done
+    t send-keys -t "$pane" 'clear; fg' Enter
+    wait_for "$pane" -xF '"$RPG"' "round $round: fg did not bring the game back"
+    wait_for_modes "$pane" "$key_mode" "round $round: after fg the game did not wait for a single key"
+done
+t send-keys -t "$pane" x
+wait_for "$pane" -F "$menu_title" "after the rounds of Ctrl-Z, bg and fg one key did not end the pause"
+wait_for_modes "$pane" "$line_mode" "after the rounds of Ctrl-Z, bg and fg the game reads its menu without line mode"
+pass "Ctrl-Z, bg and fg at a pause, three times, leave the terminal as the game found it"
+
+# A signal the game has no use for, at a pause, still gives the terminal back before it ends it.
+t send-keys -t "$pane" m Enter
+wait_for "$pane" -F "$pause_prompt" "the third game's character sheet did not pause"
+wait_for_modes "$pane" "$key_mode" "the third game's sheet pause did not switch to single keys"
+pkill -USR1 -P "$(t display -p -t "$pane" '#{pane_pid}')" -f "$rpg" || fail "no game to send SIGUSR1 to"
+wait_for "$pane" -E 'rpg-test\$' "the shell prompt did not come back after SIGUSR1"
+t send-keys -t "$pane" 'echo "modes: $(stty -a | tr " ;" "\n\n" | grep -x -e icanon -e -icanon -e echo -e -echo' \
+    ' | tr "\n" " ")"' Enter
+wait_for "$pane" -xF "modes: $line_mode" "after SIGUSR1 at a pause stty -a does not show icanon and echo"
+pass "SIGUSR1 at a pause ends the game with line mode and echo back on"
+
 printf 'terminal test: all checks passed\n'
 exit 0
