@@ -65,9 +65,9 @@ namespace durable {
 // disk: a folder or a device is never replaced.
 std::optional<std::filesystem::path> fileToReplace(const std::filesystem::path& target)
 {
-    const HANDLE file = ::CreateFileW(target.c_str(), FILE_READ_ATTRIBUTES,
-        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-        nullptr);
+    const HANDLE file
+        = ::CreateFileW(target.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return target;
     }
