@@ -22,20 +22,45 @@ Console::Console(std::istream& in, std::ostream& out, ScreenControl screen)
 {
 }
 
+int Console::width() const
+{
+    return screen_.columns ? screen_.columns() : 0;
+}
+
 void Console::write(std::string_view text)
 {
-    out_ << text;
+    const int columns = width();
+    if (columns > 0) {
+        out_ << breaker_.layOut(text, columns);
+    } else {
+        out_ << text;
+    }
 }
 
 void Console::endLine()
 {
-    out_ << '\n';
+    write("\n");
+    flush();
+}
+
+void Console::flush()
+{
+    const int columns = width();
+    if (columns > 0) {
+        out_ << breaker_.flush(columns);
+    }
     out_.flush();
+}
+
+void Console::startRow()
+{
+    breaker_.startRow();
 }
 
 template <typename T>
 std::optional<T> Console::noteEnd(std::optional<T> result)
 {
+    startRow();
     if (!result) {
         inputEnded_ = true;
     }
@@ -44,20 +69,20 @@ std::optional<T> Console::noteEnd(std::optional<T> result)
 
 std::optional<std::string> Console::readSymbolAfterWhiteSpace()
 {
-    out_.flush();
+    flush();
     skipWhiteSpace(in_);
     return noteEnd(readUtf8Character(in_));
 }
 
 std::optional<std::string> Console::readSymbolAsIs()
 {
-    out_.flush();
+    flush();
     return noteEnd(readUtf8Character(in_));
 }
 
 std::optional<std::string> Console::readName()
 {
-    out_.flush();
+    flush();
     std::optional<NameLine> line = noteEnd(readNameLine(in_));
     if (!line) {
         return std::nullopt;
@@ -72,8 +97,8 @@ bool Console::inputEnded() const
 
 void Console::pauseScreen()
 {
-    out_ << pausePrompt;
-    out_.flush();
+    write(pausePrompt);
+    flush();
     if (screen_.waitForKey) {
         screen_.waitForKey();
     }
@@ -83,10 +108,11 @@ void Console::pauseScreen()
 void Console::clearScreen()
 {
     if (screen_.clear) {
-        out_.flush();
+        flush();
         screen_.clear(out_);
     } else {
-        out_ << pageBreak;
+        write(pageBreak);
     }
     out_.flush();
+    startRow();
 }

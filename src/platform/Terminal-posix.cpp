@@ -1,10 +1,12 @@
 #include "platform/Terminal.hpp"
 
 #include "platform/TerminalClear.hpp"
+#include "platform/TerminalWidth.hpp"
 #include "text/Utf8.hpp"
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <initializer_list>
 #include <iostream>
 #include <string_view>
@@ -137,6 +139,14 @@ void restoreTerminalOnSignals()
     installHandler(SIGTSTP, restoreAndStop);
 }
 
+// A terminal with no TERM, or TERM=dumb (an editor's shell buffer, some IDE consoles), shows
+// escape codes as garbage; it gets the page break that a pipe gets.
+bool readsEscapeCodes()
+{
+    const char* type = std::getenv("TERM");
+    return ::isatty(STDOUT_FILENO) == 1 && type != nullptr && *type != '\0' && std::string_view(type) != "dumb";
+}
+
 } // namespace
 
 TerminalStreams openTerminal()
@@ -147,8 +157,9 @@ TerminalStreams openTerminal()
         restoreTerminalOnSignals();
         screen.waitForKey = waitForKeyFromTerminal;
     }
-    if (::isatty(STDOUT_FILENO) == 1) {
+    if (readsEscapeCodes()) {
         screen.clear = [](std::ostream& out) { out << terminalClear; };
     }
+    screen.columns = terminalColumns();
     return {std::cin, std::cout, std::cerr, std::move(screen)};
 }
