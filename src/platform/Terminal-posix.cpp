@@ -1,6 +1,7 @@
 #include "platform/Terminal.hpp"
 
 #include "platform/TerminalClear.hpp"
+#include "platform/TerminalEncoding.hpp"
 #include "platform/TerminalWidth.hpp"
 #include "text/Utf8.hpp"
 
@@ -161,5 +162,6 @@ TerminalStreams openTerminal()
         screen.clear = [](std::ostream& out) { out << terminalClear; };
     }
     screen.columns = terminalColumns();
-    return {std::cin, std::cout, std::cerr, std::move(screen)};
+    static TerminalEncoding streams(cyrillicCharacterSet());
+    return {streams.input(), streams.output(), streams.errors(), std::move(screen)};
 }

@@ -360,5 +360,22 @@ for term in TERM=dumb -uTERM; do
 done
 pass "TERM=dumb and no TERM get no escape codes"
 
+# A KOI8-R terminal (luit between tmux and the game) shows the Russian text and takes a Russian
+# name, which is saved in UTF-8.
+koi8_dir="$work/koi8"
+mkdir -p "$koi8_dir/locale" && printf '%s\n' "$intro_line" >"$koi8_dir/Intro.txt" || fail "cannot prepare $koi8_dir"
+localedef -i ru_RU -f KOI8-R "$koi8_dir/locale/ru_RU.KOI8-R" 2>/dev/null || fail "localedef cannot make ru_RU.KOI8-R"
+pane=$(t new-window -d -P -F '#{pane_id}' -t narrow -c "$koi8_dir" -- env -u LC_ALL LANG=C.UTF-8 luit -encoding KOI8-R \
+    -- env LOCPATH="$koi8_dir/locale" LC_ALL=ru_RU.KOI8-R "$rpg") || fail "tmux could not start luit"
+wait_for "$pane" -F '(M)age(Умеет' "the class list did not show in Russian on a KOI8-R terminal"
+t send-keys -t "$pane" w Enter
+wait_for "$pane" -F 'зовут?' "the KOI8-R game did not ask for a name"
+t send-keys -t "$pane" -l 'Иван'
+t send-keys -t "$pane" Enter x s Enter
+wait_for "$pane" -F 'Сохранить игру(S)' "the KOI8-R game did not show its menu"
+sleep 0.5
+[ "$(sed -n 10p "$koi8_dir/chartype1.txt")" = 'Иван' ] || fail "a name typed on a KOI8-R terminal was not saved in UTF-8"
+pass "a KOI8-R terminal shows and takes Russian"
+
 printf 'terminal test: all checks passed\n'
 exit 0
