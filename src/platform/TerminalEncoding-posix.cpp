@@ -32,6 +32,8 @@ public:
     Conversion(Conversion&&) = delete;
     Conversion& operator=(Conversion&&) = delete;
 
+    // iconv_open's failure is the descriptor (iconv_t)-1.
+    // NOLINTNEXTLINE(performance-no-int-to-ptr)
     bool isOpen() const { return descriptor_ != reinterpret_cast<iconv_t>(-1); }
 
     // Converts as much of `input` as it can into `output`; what was read is taken off `input`.
@@ -164,7 +166,7 @@ std::string cyrillicCharacterSet()
         found = cyrillic && probe.isOpen() ? codeset : "";
     }
     // The game's own text handling does not depend on the locale.
-    std::setlocale(LC_CTYPE, restore.c_str());
+    static_cast<void>(std::setlocale(LC_CTYPE, restore.c_str()));
     return found;
 }
 
