@@ -19,6 +19,7 @@ Console::Console(std::istream& in, std::ostream& out, ScreenControl screen)
     : in_(in)
     , out_(out)
     , screen_(std::move(screen))
+    , breaker_(screen_.rowBreaks)
 {
 }
 

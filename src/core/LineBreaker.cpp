@@ -48,6 +48,11 @@ int spaceWidth(char space, int column)
 
 } // namespace
 
+LineBreaker::LineBreaker(RowBreaks breaks)
+    : breaks_(breaks)
+{
+}
+
 std::string LineBreaker::layOut(std::string_view text, int width)
 {
     while (!text.empty()) {
@@ -114,7 +119,7 @@ void LineBreaker::placeWord(int width)
 void LineBreaker::cutWord(int width)
 {
     if (column_ > 0) {
-        out_ += spaces_.empty() ? breakInWord : breakAtSpace;
+        out_ += spaces_.empty() ? breaks_.inWord : breaks_.atSpace;
         spaces_.clear();
         column_ = 0;
         return;
@@ -133,7 +138,7 @@ void LineBreaker::cutWord(int width)
         rest.remove_prefix(character.size());
     }
     word_ = std::string(rest);
-    out_ += breakInWord;
+    out_ += breaks_.inWord;
     column_ = 0;
 }
 

@@ -1,13 +1,9 @@
 #pragma once
 
+#include "platform/ScreenControl.hpp"
+
 #include <string>
 #include <string_view>
-
-// The row breaks the breaker adds. Both end a row on any terminal; the carriage return tells
-// them from the game's own line feeds, and its place tells a break at a space (the space is left
-// out) from a word cut at the edge, so the page's screen-reader copy can join the rows again.
-inline constexpr std::string_view breakAtSpace = "\r\n";
-inline constexpr std::string_view breakInWord = "\n\r";
 
 // Lays the game's text out on rows of a screen's width: a line is broken at the last space that
 // fits, so no word is cut by the screen's edge, and the space is not shown at the start of the
@@ -17,6 +13,8 @@ inline constexpr std::string_view breakInWord = "\n\r";
 // so the terminal never wraps by itself.
 class LineBreaker {
 public:
+    explicit LineBreaker(RowBreaks breaks = {});
+
     // What to write for `text` on rows `width` cells wide. The last word, and the spaces before
     // it, wait until what follows shows whether the word fits; flush() gives them out.
     std::string layOut(std::string_view text, int width);
@@ -37,6 +35,7 @@ private:
     int spaceCells() const;
     bool fits(int width) const;
 
+    RowBreaks breaks_;
     std::string out_;
     int column_ = 0;
     std::string spaces_;

@@ -112,6 +112,10 @@ TerminalStreams openTerminal()
         screen.waitForKey = [] { waitForKeyOnPage(); };
         screen.clear = [](std::ostream& out) { out << terminalClear; };
         screen.columns = terminalColumns();
+        // Both end a row in the page's terminal; the carriage return tells them from the game's own
+        // line feeds, and its place a break at a space from a cut word, so the page's screen-reader
+        // copy can join the rows again.
+        screen.rowBreaks = {.atSpace = "\r\n", .inWord = "\n\r"};
     }
     return {input, output, std::cerr, std::move(screen)};
 }
