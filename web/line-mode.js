@@ -2,7 +2,6 @@
 // typed is always what the game gets when Enter hands it over.
 'use strict';
 
-// eslint-disable-next-line no-unused-vars
 const LineMode = (() => {
   // What one key sends: an escape sequence (an arrow, a function key, Alt with a key) or one
   // character. A paste sends many keys at once.
@@ -37,6 +36,7 @@ const LineMode = (() => {
     // Forgets whatever was typed for an earlier game.
     reset() {
       this.line = '';
+      this.lineBytes = 0;
       this.entered = [];
       this.ended = false;
       this.wakeReader = () => {};
@@ -87,23 +87,31 @@ const LineMode = (() => {
         this.eraseLastCharacter();
       } else if (key === '\x04') {
         this.endInput();
-      } else if (printable.test(key) && this.encoder.encode(this.line + key).length <= maxLineBytes) {
+      } else if (printable.test(key) && this.lineBytes + this.bytesOf(key) <= maxLineBytes) {
         this.setAnchor();
         this.line += key;
+        this.lineBytes += this.bytesOf(key);
         this.terminal.write(key);
       }
+    }
+
+    bytesOf(text) {
+      return this.encoder.encode(text).length;
     }
 
     handOver(text) {
       this.entered.push(this.encoder.encode(text));
       this.line = '';
+      this.lineBytes = 0;
       this.dropAnchor();
       this.wakeReader();
     }
 
     eraseLastCharacter() {
       if (this.line !== '') {
-        this.line = this.line.slice(0, -lastCharacter(this.line).length);
+        const last = lastCharacter(this.line);
+        this.line = this.line.slice(0, -last.length);
+        this.lineBytes -= this.bytesOf(last);
         this.redraw();
       }
     }

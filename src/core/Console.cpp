@@ -114,6 +114,6 @@ void Console::clearScreen()
     } else {
         write(pageBreak);
     }
-    out_.flush();
+    flush();
     startRow();
 }
