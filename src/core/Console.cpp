@@ -3,6 +3,7 @@
 #include "core/Utf8Input.hpp"
 
 #include <istream>
+#include <limits>
 #include <ostream>
 #include <utility>
 
@@ -28,13 +29,14 @@ int Console::width() const
     return screen_.columns ? screen_.columns() : 0;
 }
 
+// A screen that no longer reports a width gets whatever the breaker still holds, then text as is.
 void Console::write(std::string_view text)
 {
     const int columns = width();
     if (columns > 0) {
         out_ << breaker_.layOut(text, columns);
     } else {
-        out_ << text;
+        out_ << breaker_.flush(std::numeric_limits<int>::max()) << text;
     }
 }
 
@@ -47,9 +49,7 @@ void Console::endLine()
 void Console::flush()
 {
     const int columns = width();
-    if (columns > 0) {
-        out_ << breaker_.flush(columns);
-    }
+    out_ << breaker_.flush(columns > 0 ? columns : std::numeric_limits<int>::max());
     out_.flush();
 }
 
