@@ -32,7 +32,11 @@ int Console::width() const
 // A screen that no longer reports a width gets whatever the breaker still holds, then text as is.
 void Console::write(std::string_view text)
 {
-    const int columns = width();
+    if (!screen_.columns) {
+        out_ << text;
+        return;
+    }
+    const int columns = screen_.columns();
     if (columns > 0) {
         out_ << breaker_.layOut(text, columns);
     } else {
