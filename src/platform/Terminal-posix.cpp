@@ -1,10 +1,13 @@
 #include "platform/Terminal.hpp"
 
 #include "platform/TerminalClear.hpp"
+#include "platform/TerminalEncoding.hpp"
+#include "platform/TerminalWidth.hpp"
 #include "text/Utf8.hpp"
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <initializer_list>
 #include <iostream>
 #include <string_view>
@@ -183,6 +186,14 @@ void restoreTerminalOnSignals()
     installHandler(SIGCONT, resumeKeyMode);
 }
 
+// A terminal with no TERM, or TERM=dumb (an editor's shell buffer, some IDE consoles), shows
+// escape codes as garbage; it gets the page break that a pipe gets.
+bool readsEscapeCodes()
+{
+    const char* type = std::getenv("TERM");
+    return ::isatty(STDOUT_FILENO) == 1 && type != nullptr && *type != '\0' && std::string_view(type) != "dumb";
+}
+
 } // namespace
 
 TerminalStreams openTerminal()
@@ -193,8 +204,10 @@ TerminalStreams openTerminal()
         restoreTerminalOnSignals();
         screen.waitForKey = waitForKeyFromTerminal;
     }
-    if (::isatty(STDOUT_FILENO) == 1) {
+    if (readsEscapeCodes()) {
         screen.clear = [](std::ostream& out) { out << terminalClear; };
     }
-    return {std::cin, std::cout, std::cerr, std::move(screen)};
+    screen.columns = terminalColumns();
+    static TerminalEncoding streams(cyrillicCharacterSet());
+    return {streams.input(), streams.output(), streams.errors(), std::move(screen)};
 }

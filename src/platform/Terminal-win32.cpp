@@ -1,5 +1,6 @@
 #include "platform/Terminal.hpp"
 
+#include "platform/TerminalWidth.hpp"
 #include "text/Utf16.hpp"
 #include "text/Utf8.hpp"
 
@@ -266,6 +267,7 @@ TerminalStreams openTerminal()
         static std::ostream stream(&buffer);
         output = &stream;
         screen.clear = [out](std::ostream& /*flushed*/) { clearConsole(out); };
+        screen.columns = terminalColumns();
     }
     return {*input, *output, std::cerr, std::move(screen)};
 }

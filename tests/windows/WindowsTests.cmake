@@ -55,6 +55,11 @@ add_test(NAME windows.console-message
     ${RPG_WINE} $<TARGET_FILE:rpg>)
 set_tests_properties(windows.console-message PROPERTIES TIMEOUT 120)
 
+# A console window 40 columns wide, in tmux: lines break between words, a column short of its edge.
+add_test(NAME windows.line-breaks
+  COMMAND env ${RPG_WINE_ENVIRONMENT} bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/wrap_test.sh
+    ${RPG_WINE} $<TARGET_FILE:rpg> ${PROJECT_SOURCE_DIR}/Intro.txt)
+
 # In-process tests that need symbolic links, which MinGW's library does not make.
 set(RPG_POSIX_ONLY_TESTS
   SavedGame.OnlyANonEmptyReadableFileIsASavedGame
