@@ -29,8 +29,9 @@ EM_ASYNC_JS(int, keepInBrowser, (const char* path, const char* bytes, int count)
 
 namespace durable {
 
-// No one but the game makes files in its folder in memory, so there are no links to follow.
-std::filesystem::path fileBehindLink(const std::filesystem::path& target)
+// No one but the game makes files in its folder in memory, so there are no links to follow, and
+// only the game's own files stand there.
+std::optional<std::filesystem::path> fileToReplace(const std::filesystem::path& target)
 {
     return target;
 }

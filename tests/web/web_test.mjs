@@ -1,5 +1,6 @@
 // Plays the web build in a browser engine, the site served from 127.0.0.1 as a static host would.
-// Usage: node web_test.mjs (chromium | firefox | webkit) SITE_DIR NPM_DIR (game | phone | storage | savefile CASE_DIR | transcripts CASE_DIR)
+// Usage: node web_test.mjs (chromium | firefox | webkit) SITE_DIR NPM_DIR
+//   (game | phone | editor | storage | savefile CASE_DIR | transcripts CASE_DIR)
 import fs from 'node:fs';
 import http from 'node:http';
 import os from 'node:os';
@@ -96,6 +97,32 @@ async function checkFits(driver) {
   });
   check(page <= window && screen <= box && box - screen < cell + 14,
     `the page is ${page} pixels wide in a window of ${window}, the text ${screen} in ${box}`);
+}
+
+// No two rows of the terminal glue into a word of the game's texts: lines break between words.
+async function checkWordsWhole(driver, texts) {
+  const rows = await driver.evaluate(() => {
+    const buffer = rpgTerminal.buffer.active;
+    return Array.from({ length: buffer.length }, (_, row) => buffer.getLine(row).translateToString(true));
+  });
+  rows.forEach((row, at) => {
+    const glued = `${(rows[at - 1] || '').split(' ').pop()}${row.split(' ')[0]}`;
+    check(!rows[at - 1] || !row || !texts.some((text) => text.includes(glued)), `"${glued}" is cut at row ${at}:\n${rows.join('\n')}`);
+  });
+}
+
+// The line being typed as the screen shows it: the terminal's text after the prompt, and whether
+// the cursor stands right after it.
+function typedLine(prompt) {
+  const buffer = rpgTerminal.buffer.active;
+  const row = buffer.getLine(buffer.baseY + buffer.cursorY).translateToString(true);
+  const lines = [];
+  for (let at = 0; at < buffer.length; at += 1) {
+    const line = buffer.getLine(at);
+    lines.push(`${line.isWrapped ? lines.pop() : ''}${line.translateToString(true)}`);
+  }
+  const text = lines.join('\n');
+  return { shown: text.slice(text.lastIndexOf(prompt) + prompt.length).trimEnd(), line: rpgLineMode.line, cursorAtEnd: row.length === buffer.cursorX };
 }
 
 // The main menu alone on a cleared screen, with nothing typed after it yet.
@@ -195,6 +222,7 @@ const scenarios = {
   // installing the page, and playing offline.
   async phone(driver, base) {
     const { page } = driver;
+    let wrapped = 'Прекрасно вы решили стать Воином! Это замечатльно именно таких нам и не хватает сейчас, а то все знаете ли магичить хотят, фу! Что может быть лучше топора?!';
     const devtools = await page.createCDPSession();
     await page.setViewport({ width: 390, height: 844, isMobile: true, hasTouch: true, deviceScaleFactor: 2 });
     await driver.open(base);
@@ -217,12 +245,13 @@ const scenarios = {
     }
     // A tap at the pause goes on, and types nothing into the menu.
     await waitUntil(driver, () => document.body.classList.contains('paused'), 'the pause');
+    await checkWordsWhole(driver, [fs.readFileSync(new URL('../../Intro.txt', import.meta.url), 'utf8'), wrapped]);
     await page.touchscreen.tap(200, 400);
     await waitFor(driver, menuAlone);
     await enter(driver, 's');
     await waitFor(driver, menuAlone);
     const log = await driver.evaluate(() => Array.from(document.querySelectorAll('[role=log] p'), (line) => line.textContent.trim()));
-    const wrapped = 'Прекрасно вы решили стать Воином! Это замечатльно именно таких нам и не хватает сейчас, а то все знаете ли магичить хотят, фу! Что может быть лучше топора?!';
+    wrapped = 'Прекрасно вы решили стать Воином! Это замечатльно именно таких нам и не хватает сейчас, а то все знаете ли магичить хотят, фу! Что может быть лучше топора?!';
     for (const line of [wrapped, 'Что-то я заболтался, а как вас кстати зовут?', 'Для продолжения нажмите любую клавишу . . .']) {
       check(log.includes(line), `the screen reader's copy lacks "${line}":\n${log.join('\n')}`);
     }
@@ -388,6 +417,37 @@ const scenarios = {
     await waitFor(driver, /Не удалось сохранить игру\n\s*::::::Меню/);
     check(dialogs.pop() === 'Сохранение изменилось в другой вкладке. Заменить его?', 'no question before a step back');
     check(Buffer.from(newer).equals(Buffer.from(await stored())), 'the older tab replaced the newer save');
+  },
+
+  // The line editor shows what the game gets: Backspace after wide and combining characters, a
+  // resize while a line is typed, a paste longer than a line may be, several characters at a pause.
+  async editor(driver, base) {
+    await driver.open(base);
+    await waitFor(driver, '(R)ogue');
+    await enter(driver, 'w');
+    await waitFor(driver, 'зовут?');
+    const prompt = 'зовут?\n';
+    const steps = [
+      ['Backspace after wide characters', () => rpgTerminal.input('Ли日本\x7f\x7fX'), 'ЛиX'],
+      ['Backspace after a combining mark', () => rpgTerminal.input('и\u0306\x7f'), 'ЛиX'],
+      ['a resize mid-line', () => { rpgTerminal.input('abcdefghij'.repeat(5)); rpgTerminal.resize(17, rpgTerminal.rows); },
+        `ЛиX${'abcdefghij'.repeat(5)}`],
+      ['Backspace after the resize', () => { rpgTerminal.resize(60, rpgTerminal.rows); rpgTerminal.input('\x7f'); },
+        `ЛиX${'abcdefghij'.repeat(5).slice(0, -1)}`],
+      ['a paste longer than a line', () => rpgTerminal.paste('щ'.repeat(3000)),
+        `ЛиX${'abcdefghij'.repeat(5).slice(0, -1)}${'щ'.repeat((4095 - 54) >> 1)}`],
+    ];
+    for (const [what, act, shown] of steps) {
+      await driver.evaluate(act);
+      await poll(driver, typedLine, (typed) => typed && typed.line === shown && typed.shown === shown && typed.cursorAtEnd,
+        (typed) => `${what}: ${JSON.stringify(typed)}`, prompt);
+    }
+    await driver.press('Enter');
+    await waitUntil(driver, () => document.body.classList.contains('paused'), 'the pause');
+    await driver.evaluate(() => rpgTerminal.paste('test'));
+    await waitFor(driver, menuAlone);
+    await enter(driver, 'm');
+    await waitFor(driver, 'Name = ЛиXabcdefgh\n');
   },
 
   // Every transcript case, fed at once as from a pipe, each in a browser profile of its own.
