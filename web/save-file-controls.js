@@ -7,7 +7,8 @@
 
 (() => {
   const saveFile = 'chartype1.txt';
-  // The game's own limit for a save; anything larger cannot be one.
+  // The game's own limit for a file it reads whole (maxWholeFileBytes in WholeFile.hpp): anything
+  // larger cannot be a save.
   const largestSave = 1024 * 1024;
   // The byte-order marks the game reads: a file of nothing but one holds no text.
   const marks = ['\xef\xbb\xbf', '\xff\xfe', '\xfe\xff'];

@@ -19,7 +19,7 @@
 
   // Errors that say the browser dropped the connection or the transaction on it (the site's storage
   // cleared, the database closed), not that it refused what was asked.
-  const droppedConnection = new Set(['InvalidStateError', 'TransactionInactiveError', 'AbortError', 'UnknownError']);
+  const droppedConnection = new Set(['InvalidStateError', 'AbortError', 'UnknownError']);
 
   const same = (one, other) => one.length === other.length && one.every((byte, index) => byte === other[index]);
 
