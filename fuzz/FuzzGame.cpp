@@ -197,8 +197,8 @@ void checkWrittenSave(const std::string& content)
         fail("the game wrote a save that is not twelve lines:\n" + content);
     }
     Character reloaded;
-    std::istringstream in(content);
-    readSaveFile(in, reloaded);
+    std::ostringstream errors;
+    loadSaveFile(WholeFile{WholeFile::Outcome::read, content, {}}, reloaded, errors);
     if (formatSaveFile(reloaded) != content) {
         fail("the game wrote a save that does not read back as itself:\n" + content);
     }

@@ -28,8 +28,8 @@ namespace {
 
 Character load(std::string_view content, Character character = {})
 {
-    std::istringstream in{std::string(content)};
-    readSaveFile(in, character);
+    std::ostringstream errors;
+    loadSaveFile(WholeFile{WholeFile::Outcome::read, std::string(content), {}}, character, errors);
     return character;
 }
 
@@ -140,6 +140,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (isWellFormedUtf8(content) && !content.starts_with("\xEF\xBB\xBF") && text != content) {
         fail("UTF-8 without a byte-order mark changed on decoding", content);
+    }
+
+    // Nothing, or nothing but a byte-order mark: no saved game, and nothing is loaded.
+    if (text.empty()) {
+        std::ostringstream errors;
+        Character untouched;
+        if (loadSaveFile(WholeFile{WholeFile::Outcome::read, std::string(content), {}}, untouched, errors)
+            != SavedGame::none) {
+            fail("a file with no text was taken for a saved game", content);
+        }
+        return 0;
     }
 
     const Character first = load(content);

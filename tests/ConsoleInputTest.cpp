@@ -130,6 +130,10 @@ TEST(NameInput, DropsControlCharactersBeforeCounting)
           "ABCDEFGHIJ\r\nafter\n");
     EXPECT_EQ(nameFrom(screen), "[AIvanABCDE");
     EXPECT_EQ(nameFrom(screen), "after");
+
+    // C1 controls and the bidirectional formatting characters go too; their neighbours stay.
+    ScriptedConsole unicode("\u0080\u009F\u00A0|\u2029\u202A\u202E\u202F|\u2065\u2066\u2069\u206A\n");
+    EXPECT_EQ(nameFrom(unicode), "\u00A0|\u2029\u202F|\u2065\u206A");
 }
 
 TEST(NameInput, EachBrokenCharacterBecomesOneReplacementCharacter)

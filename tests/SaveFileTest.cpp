@@ -20,8 +20,8 @@ constexpr std::int32_t int32Min = std::numeric_limits<std::int32_t>::min();
 
 Character characterFrom(const std::string& content, Character character = {})
 {
-    std::istringstream in(content);
-    readSaveFile(in, character);
+    std::ostringstream errors;
+    loadSaveFile(WholeFile{WholeFile::Outcome::read, content, {}}, character, errors);
     return character;
 }
 

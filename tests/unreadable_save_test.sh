@@ -2,7 +2,8 @@
 # A save that is there but cannot be read is never taken for no saved game. A save another user
 # owns with mode 0200, played as nobody, stays as it was, and the game ends with status 1 and one
 # line on standard error, though its keys would make and save a new game. Playing as nobody needs
-# root; first, what needs no one: a pipe at the save's name is no saved game and holds nothing up.
+# root; first, what needs no one: a pipe at the save's name is no saved game, holds nothing up and
+# is never replaced.
 #   unreadable_save_test.sh RPG
 set -euo pipefail
 umask 022
@@ -17,7 +18,9 @@ fail() { echo "$*" >&2; exit 1; }
 
 mkfifo chartype1.txt
 timeout 10 ./rpg < keys > out || fail "a pipe at the save's name held up the game"
-! grep -q 'Вы уже играли' out && [ "$(sed -n 10p chartype1.txt)" = Petr ] || fail "a pipe was taken for a save"
+! grep -q 'Вы уже играли' out || fail "a pipe was taken for a save"
+grep -q 'Не удалось сохранить игру' out && [ -p chartype1.txt ] || fail "a pipe at the save's name was replaced"
+rm chartype1.txt
 
 [ "$(id -u)" = 0 ] || { echo "skipped: playing as another user needs root"; exit 77; }
 chmod 755 .

@@ -1,6 +1,6 @@
-// The page: a terminal that fills the window, the line mode that a Linux terminal gives a program
-// reading lines, a text copy of the game's output for screen readers, and the game running in the
-// terminal, once more whenever the player asks.
+// The page: a terminal that fills the window, with the line mode of line-mode.js, a text copy of
+// the game's output for screen readers, and the game running in the terminal, once more whenever
+// the player asks.
 'use strict';
 
 (() => {
@@ -11,104 +11,6 @@
   const scrollBarWidth = 14;
   // How many lines of the game's output a screen reader can read back.
   const loggedLines = 300;
-
-  // What one key sends: an escape sequence (an arrow, a function key, Alt with a key) or one
-  // character. A paste sends many keys at once.
-  const keyPattern = /\x1b\[[0-?]*[ -/]*[@-~]|\x1bO.|\x1b.?|[^]/gsu;
-  const printable = /^[^\x00-\x1f\x7f-\x9f]$/u;
-
-  // Typed characters are shown as they come and kept until Enter hands the line, with its line
-  // feed, to the game; Backspace takes back the last character. Ctrl-D on an empty line is the
-  // end of input, as on a Linux terminal. A pause takes the next key unseen.
-  class LineMode {
-    constructor(terminal) {
-      this.terminal = terminal;
-      this.encoder = new TextEncoder();
-      terminal.onData((data) => this.receive(data));
-      this.reset();
-    }
-
-    // Forgets whatever was typed for an earlier game.
-    reset() {
-      this.line = '';
-      this.entered = [];
-      this.ended = false;
-      this.wakeReader = () => {};
-      this.takeKey = null;
-    }
-
-    waitForKey() {
-      return new Promise((resolve) => { this.takeKey = resolve; });
-    }
-
-    // A key or a tap ends a pause; a tap at any other time types nothing.
-    endPause() {
-      if (this.takeKey) {
-        const resume = this.takeKey;
-        this.takeKey = null;
-        resume();
-      }
-    }
-
-    async read(count) {
-      while (this.entered.length === 0 && !this.ended) {
-        await new Promise((resolve) => { this.wakeReader = resolve; });
-      }
-      const bytes = this.entered.shift() || new Uint8Array(0);
-      if (bytes.length > count) {
-        this.entered.unshift(bytes.subarray(count));
-      }
-      return bytes.subarray(0, count);
-    }
-
-    receive(data) {
-      const keys = data.match(keyPattern) || [];
-      if (this.takeKey && keys.length > 0) {
-        keys.shift();
-        this.endPause();
-      }
-      keys.forEach((key) => this.edit(key));
-    }
-
-    edit(key) {
-      if (key === '\r' || key === '\n') {
-        this.terminal.write('\r\n');
-        this.handOver(this.line + '\n');
-      } else if (key === '\x7f' || key === '\b') {
-        this.eraseLastCharacter();
-      } else if (key === '\x04') {
-        this.endInput();
-      } else if (printable.test(key)) {
-        this.line += key;
-        this.terminal.write(key);
-      }
-    }
-
-    handOver(text) {
-      this.entered.push(this.encoder.encode(text));
-      this.line = '';
-      this.wakeReader();
-    }
-
-    eraseLastCharacter() {
-      const characters = Array.from(this.line);
-      if (characters.length > 0) {
-        characters.pop();
-        this.line = characters.join('');
-        this.terminal.write('\b \b');
-      }
-    }
-
-    // As on Linux, Ctrl-D after some text hands that text over without a line feed.
-    endInput() {
-      if (this.line !== '') {
-        this.handOver(this.line);
-        return;
-      }
-      this.ended = true;
-      this.wakeReader();
-    }
-  }
 
   // The game's output as plain text, a line to an element, for a screen reader to announce and read
   // back: escape codes and page breaks left out, an unfinished line (a question) given out when
@@ -121,19 +23,32 @@
 
     reset() {
       this.decoder = new TextDecoder();
+      this.unread = '';
       this.pending = '';
     }
 
+    // The game's rows are joined again: a row break it added at a space (CR LF) is that space, one
+    // inside a word that was too long for a row (LF CR) is nothing. Only its own line feeds end
+    // a line here. A line end that may be the start of a break waits for the next write.
     write(bytes) {
-      const text = this.decoder.decode(bytes, { stream: true })
+      const text = this.unread + this.decoder.decode(bytes, { stream: true });
+      const whole = text.replace(/[\r\n]{1,2}$/u, '');
+      this.unread = text.slice(whole.length);
+      this.take(whole);
+    }
+
+    take(text) {
+      const plain = text.replace(/\r\n/gu, ' ').replace(/\n\r/gu, '')
         .replace(/\x1b\[[0-?]*[ -/]*[@-~]|\x1b.?|[\x00-\x09\x0b-\x1f\x7f]/gsu, '');
-      const lines = (this.pending + text).split('\n');
+      const lines = (this.pending + plain).split('\n');
       this.pending = lines.pop();
       lines.forEach((line) => this.add(line));
     }
 
     // The game now waits for an answer or a key: the question so far is read out.
     giveOutPending() {
+      this.take(this.unread);
+      this.unread = '';
       this.add(this.pending);
       this.pending = '';
     }
@@ -151,8 +66,8 @@
     }
   }
 
-  // As many whole character cells as the box holds: the game's lines wrap at the terminal's edge and
-  // flow again when the window changes.
+  // As many whole character cells as the box holds: the game breaks its lines between words at
+  // the terminal's width, and what is shown flows again when the window changes.
   function fitTerminal(terminal, box) {
     if (terminal.options.fontSize !== fontSize()) {
       terminal.options.fontSize = fontSize();
@@ -203,17 +118,43 @@
   let terminal = null;
   let lineMode = null;
   let outputLog = null;
+  // The game's output goes to the terminal at the pace the terminal takes it in: while more than
+  // this waits there, the game's next read or pause waits too, so no flood of output (a long
+  // paste answered by menu after menu) is ever dropped.
+  const output = {
+    highWater: 256 * 1024,
+    waiting: 0,
+    wake: () => {},
+    write(bytes) {
+      this.waiting += bytes.length;
+      terminal.write(bytes, () => {
+        this.waiting -= bytes.length;
+        if (this.waiting <= this.highWater / 8) {
+          this.wake();
+        }
+      });
+    },
+    async drained() {
+      while (this.waiting > this.highWater) {
+        await new Promise((resolve) => { this.wake = resolve; });
+      }
+    },
+  };
   const gameConsole = {
-    read: (count) => {
+    read: async (count) => {
       outputLog.giveOutPending();
+      await output.drained();
       return lineMode.read(count);
     },
     write: (bytes) => {
       outputLog.write(bytes);
-      terminal.write(bytes);
+      output.write(bytes);
     },
+    // The game breaks its lines between words at the terminal's width.
+    columns: () => terminal.cols,
     waitForKey: async () => {
       outputLog.giveOutPending();
+      await output.drained();
       document.body.classList.add('paused');
       await lineMode.waitForKey();
       document.body.classList.remove('paused');
@@ -241,6 +182,7 @@
     // For automation and debugging from the browser's console.
     window.rpgTerminal = terminal;
     lineMode = new LineMode(terminal);
+    window.rpgLineMode = lineMode;
     outputLog = new OutputLog(document.getElementById('game-log'));
     fitTerminal(terminal, box);
     new ResizeObserver(() => fitTerminal(terminal, box)).observe(box);

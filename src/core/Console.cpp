@@ -3,6 +3,7 @@
 #include "core/Utf8Input.hpp"
 
 #include <istream>
+#include <limits>
 #include <ostream>
 #include <utility>
 
@@ -19,23 +20,52 @@ Console::Console(std::istream& in, std::ostream& out, ScreenControl screen)
     : in_(in)
     , out_(out)
     , screen_(std::move(screen))
+    , breaker_(screen_.rowBreaks)
 {
 }
 
+int Console::width() const
+{
+    return screen_.columns ? screen_.columns() : 0;
+}
+
+// A screen that no longer reports a width gets whatever the breaker still holds, then text as is.
 void Console::write(std::string_view text)
 {
-    out_ << text;
+    if (!screen_.columns) {
+        out_ << text;
+        return;
+    }
+    const int columns = screen_.columns();
+    if (columns > 0) {
+        out_ << breaker_.layOut(text, columns);
+    } else {
+        out_ << breaker_.flush(std::numeric_limits<int>::max()) << text;
+    }
 }
 
 void Console::endLine()
 {
-    out_ << '\n';
+    write("\n");
+    flush();
+}
+
+void Console::flush()
+{
+    const int columns = width();
+    out_ << breaker_.flush(columns > 0 ? columns : std::numeric_limits<int>::max());
     out_.flush();
+}
+
+void Console::startRow()
+{
+    breaker_.startRow();
 }
 
 template <typename T>
 std::optional<T> Console::noteEnd(std::optional<T> result)
 {
+    startRow();
     if (!result) {
         inputEnded_ = true;
     }
@@ -44,20 +74,20 @@ std::optional<T> Console::noteEnd(std::optional<T> result)
 
 std::optional<std::string> Console::readSymbolAfterWhiteSpace()
 {
-    out_.flush();
+    flush();
     skipWhiteSpace(in_);
     return noteEnd(readUtf8Character(in_));
 }
 
 std::optional<std::string> Console::readSymbolAsIs()
 {
-    out_.flush();
+    flush();
     return noteEnd(readUtf8Character(in_));
 }
 
 std::optional<std::string> Console::readName()
 {
-    out_.flush();
+    flush();
     std::optional<NameLine> line = noteEnd(readNameLine(in_));
     if (!line) {
         return std::nullopt;
@@ -72,8 +102,8 @@ bool Console::inputEnded() const
 
 void Console::pauseScreen()
 {
-    out_ << pausePrompt;
-    out_.flush();
+    write(pausePrompt);
+    flush();
     if (screen_.waitForKey) {
         screen_.waitForKey();
     }
@@ -83,10 +113,11 @@ void Console::pauseScreen()
 void Console::clearScreen()
 {
     if (screen_.clear) {
-        out_.flush();
+        flush();
         screen_.clear(out_);
     } else {
-        out_ << pageBreak;
+        write(pageBreak);
     }
-    out_.flush();
+    flush();
+    startRow();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/LineBreaker.hpp"
 #include "platform/ScreenControl.hpp"
 
 #include <iosfwd>
@@ -14,7 +15,7 @@ public:
     Console(std::istream& in, std::ostream& out, ScreenControl screen = {});
 
     // Text only: a number is written as text by whoever shows it, so a char can never come
-    // out as its code.
+    // out as its code. On a screen with a width, lines are broken between words.
     void write(std::string_view text);
 
     // A line end: a line feed, then everything written so far is shown.
@@ -37,12 +38,20 @@ public:
     void clearScreen();
 
 private:
-    // Marks the end of input when a read came back empty.
+    // After every read: the player's Enter has put the cursor at the start of a row, and a read
+    // that came back empty marks the end of input.
     template <typename T>
     std::optional<T> noteEnd(std::optional<T> result);
+
+    // Writes what the line breaker still holds and shows everything written so far.
+    void flush();
+    // The player's Enter, or a clear, has put the cursor at the start of a row.
+    void startRow();
+    int width() const;
 
     std::istream& in_;
     std::ostream& out_;
     ScreenControl screen_;
+    LineBreaker breaker_;
     bool inputEnded_ = false;
 };

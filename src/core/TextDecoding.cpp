@@ -60,19 +60,6 @@ std::string decodeWindows1251(std::string_view bytes)
     return text;
 }
 
-// What is left to read in a stream that can tell its length, such as a file; zero otherwise.
-std::size_t remainingLength(std::istream& in)
-{
-    const std::streampos here = in.tellg();
-    if (here == std::streampos(-1)) {
-        return 0;
-    }
-    in.seekg(0, std::ios::end);
-    const std::streampos end = in.tellg();
-    in.seekg(here);
-    return end > here ? static_cast<std::size_t>(end - here) : 0;
-}
-
 } // namespace
 
 std::string decodeText(std::string bytes)
@@ -91,20 +78,4 @@ std::string decodeText(std::string bytes)
         return bytes;
     }
     return decodeWindows1251(bytes);
-}
-
-std::string readDecodedText(std::istream& in)
-{
-    // Read straight into the text in large steps; room for the whole file, and for the last step
-    // that finds its end, is made at once, so a file of many megabytes is neither regrown nor copied.
-    constexpr std::size_t step = std::size_t{64} * 1024;
-    std::string bytes;
-    bytes.reserve(remainingLength(in) + step);
-    while (in) {
-        const std::size_t before = bytes.size();
-        bytes.resize(before + step);
-        in.read(bytes.data() + before, step);
-        bytes.resize(before + static_cast<std::size_t>(in.gcount()));
-    }
-    return decodeText(std::move(bytes));
 }

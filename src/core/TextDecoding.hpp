@@ -1,6 +1,5 @@
 #pragma once
 
-#include <istream>
 #include <string>
 
 // Turns the bytes of a whole file into UTF-8 text, so files written on Windows read the same as
@@ -10,6 +9,3 @@
 // - EF BB BF first: those bytes are dropped and the rest is read as below.
 // - Well-formed UTF-8 is kept as it is; anything else is read as Windows-1251.
 std::string decodeText(std::string bytes);
-
-// Reads the rest of a stream opened in binary mode and decodes it as above.
-std::string readDecodedText(std::istream& in);

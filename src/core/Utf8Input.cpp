@@ -25,6 +25,9 @@ std::optional<std::string> readUtf8Character(std::istream& in)
     if (lead == endOfStream) {
         return std::nullopt;
     }
+    if (lead == '\r' && in.peek() == '\n') {
+        return std::string(1, static_cast<char>(in.get()));
+    }
     std::string character(1, static_cast<char>(lead));
     for (std::size_t left = announcedLength(static_cast<unsigned char>(lead)) - 1; left > 0; --left) {
         // A byte that does not continue the character stays for the next read.
@@ -45,11 +48,12 @@ void skipWhiteSpace(std::istream& in)
 
 bool isControlCharacter(std::string_view character)
 {
-    if (character.size() != 1) {
+    const std::optional<char32_t> codePoint = codePointOf(character);
+    if (!codePoint) {
         return false;
     }
-    const auto byte = static_cast<unsigned char>(character.front());
-    return byte < 0x20 || byte == 0x7F;
+    const char32_t c = *codePoint;
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
 }
 
 std::optional<NameLine> readNameLine(std::istream& in)

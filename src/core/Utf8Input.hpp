@@ -10,13 +10,18 @@
 inline constexpr std::size_t maxNameCharacters = 11;
 
 // Reads one UTF-8 character: a lead byte takes the continuation bytes that follow it, up to
-// the count it announces; any other byte stands alone. Nothing when the stream has ended.
+// the count it announces; any other byte stands alone. A carriage return right before a line
+// feed is part of that line end, so Windows line ends read as one line feed on every system.
+// Nothing when the stream has ended.
 std::optional<std::string> readUtf8Character(std::istream& in);
 
 // Skips spaces, tabs, line feeds, carriage returns, vertical tabs and form feeds.
 void skipWhiteSpace(std::istream& in);
 
-// Bytes 0x00-0x1F and 0x7F: never kept in a name, so they cannot reach the screen later.
+// Never kept in a name, so a name cannot drive the player's terminal when it is shown later: the
+// C0 controls and DEL (0x00-0x1F, 0x7F), the C1 controls (U+0080-U+009F, which some terminals take
+// as the start of an escape sequence) and the bidirectional embeddings, overrides and isolates
+// (U+202A-U+202E, U+2066-U+2069), which turn the text after them around.
 bool isControlCharacter(std::string_view character);
 
 struct NameLine {

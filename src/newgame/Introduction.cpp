@@ -2,8 +2,8 @@
 #include "core/Console.hpp"
 #include "core/Game.hpp"
 #include "core/TextDecoding.hpp"
+#include "platform/WholeFile.hpp"
 
-#include <fstream>
 #include <sstream>
 #include <string>
 
@@ -17,11 +17,16 @@ void dropTrailingCarriageReturn(std::string& line)
     }
 }
 
-// The story's lines are joined with nothing between them; a missing file writes nothing.
+// The story's lines are joined with nothing between them. The game plays on without a story it
+// cannot have: a missing file, something that is not a regular file, a file that cannot be read or
+// is too large all write nothing.
 void writeIntroductionText(Console& console)
 {
-    std::ifstream file("Intro.txt", std::ios::binary);
-    std::istringstream fin(readDecodedText(file));
+    WholeFile file = readWholeFile("Intro.txt");
+    if (file.outcome != WholeFile::Outcome::read) {
+        return;
+    }
+    std::istringstream fin(decodeText(std::move(file.bytes)));
     std::string out_s;
     while (std::getline(fin, out_s)) {
         dropTrailingCarriageReturn(out_s);

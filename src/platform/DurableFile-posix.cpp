@@ -1,5 +1,6 @@
 #include "platform/DurableFileSteps.hpp"
 
+#include "platform/OwnLinks-posix.hpp"
 #include "platform/WriteAll.hpp"
 
 #include <cerrno>
@@ -7,8 +8,8 @@
 #include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
-#include <system_error>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -43,17 +44,15 @@ void syncFolder(const std::filesystem::path& folder)
 
 namespace durable {
 
-// A link to a file elsewhere is saved through, so the file it points at stays the save.
-std::filesystem::path fileBehindLink(const std::filesystem::path& target)
+// The player's own link to a file elsewhere is saved through, so the file it points at stays the
+// save; what a rename would put aside must be the player's own regular file, or nothing at all.
+std::optional<std::filesystem::path> fileToReplace(const std::filesystem::path& target)
 {
-    std::error_code error;
-    if (std::filesystem::is_symlink(target, error)) {
-        std::filesystem::path resolved = std::filesystem::weakly_canonical(target, error);
-        if (!error) {
-            return resolved;
-        }
+    LinkEnd end = followOwnLinks(target);
+    if (end.path.empty() || !isReplaceableByPlayer(end.path)) {
+        return std::nullopt;
     }
-    return target;
+    return std::move(end.path);
 }
 
 // O_EXCL and O_NOFOLLOW refuse whatever already stands at the name, a link included. A first

@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
-#include <fstream>
 #include <string>
 #include <system_error>
 #include <unistd.h>
@@ -17,40 +16,22 @@ namespace {
 
 // clang-format off
 
-// The game's folder lives in memory and is copied into the browser's IndexedDB after each save.
-// A browser that never answers counts as refusing, so the game is not left waiting for ever.
-EM_ASYNC_JS(int, storeFolderInBrowser, (), {
-    return await new Promise((resolve) => {
-        const refused = setTimeout(() => resolve(0), 10000);
-        const finish = (stored) => { clearTimeout(refused); resolve(stored); };
-        try {
-            FS.syncfs(false, (error) => finish(error ? 0 : 1));
-        } catch (error) {
-            finish(0);
-        }
-    });
+// The game's folder lives in memory; the page's save store (see web/game-folder.js) keeps a saved
+// file in the browser's storage too. The answer is the browser's own: 1 once it has stored the
+// bytes, 0 as soon as it has refused them, however long either takes.
+EM_ASYNC_JS(int, keepInBrowser, (const char* path, const char* bytes, int count), {
+    return await Module.saveStore.store(UTF8ToString(path), HEAPU8.slice(bytes, bytes + count)) ? 1 : 0;
 });
 
 // clang-format on
-
-// Puts the folder in memory back as the browser still keeps it: the earlier file, or none.
-void restore(const std::filesystem::path& file, const WholeFile& earlier)
-{
-    if (earlier.outcome != WholeFile::Outcome::read) {
-        std::error_code ignored;
-        std::filesystem::remove(file, ignored);
-        return;
-    }
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out << earlier.bytes;
-}
 
 } // namespace
 
 namespace durable {
 
-// No one but the game makes files in its folder in memory, so there are no links to follow.
-std::filesystem::path fileBehindLink(const std::filesystem::path& target)
+// No one but the game makes files in its folder in memory, so there are no links to follow, and
+// only the game's own files stand there.
+std::optional<std::filesystem::path> fileToReplace(const std::filesystem::path& target)
 {
     return target;
 }
@@ -68,21 +49,20 @@ NewFile writeNewFile(
     return written && closed ? NewFile::written : NewFile::notWritten;
 }
 
-// The rename is in memory; what lasts is the browser's copy. When the browser refuses it, the
-// old file is put back in memory too, so the running game and the next visit both have the old
-// save, as the failure message says.
+// The file in memory is replaced only once the browser has stored the new one, so until then, and
+// when the browser refuses it, the running game and the next visit both have the old save, as the
+// failure message says.
 bool moveOver(const std::filesystem::path& from, const std::filesystem::path& to)
 {
-    // A file that is there but cannot be read could not be put back, so it is not replaced.
-    const WholeFile earlier = readWholeFile(to);
-    if (earlier.outcome == WholeFile::Outcome::failed || std::rename(from.c_str(), to.c_str()) != 0) {
+    const WholeFile saved = readWholeFile(from);
+    std::error_code failed;
+    const std::filesystem::path key = std::filesystem::absolute(to, failed);
+    if (saved.outcome != WholeFile::Outcome::read || failed) {
         return false;
     }
-    if (storeFolderInBrowser() == 0) {
-        restore(to, earlier);
-        return false;
-    }
-    return true;
+    const int stored = keepInBrowser(key.c_str(), saved.bytes.data(), static_cast<int>(saved.bytes.size()));
+    // A rename within the folder in memory does not fail once the file is there to rename.
+    return stored != 0 && std::rename(from.c_str(), to.c_str()) == 0;
 }
 
 } // namespace durable

@@ -42,6 +42,13 @@ bool writeAll(HANDLE file, std::string_view content)
     return true;
 }
 
+bool isFileOnDisk(HANDLE file)
+{
+    BY_HANDLE_FILE_INFORMATION information{};
+    return ::GetFileType(file) == FILE_TYPE_DISK && ::GetFileInformationByHandle(file, &information) != 0
+        && (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 bool writeFlushAndClose(HANDLE file, std::string_view content)
 {
     const bool written = writeAll(file, content) && ::FlushFileBuffers(file) != 0;
@@ -54,13 +61,19 @@ bool writeFlushAndClose(HANDLE file, std::string_view content)
 namespace durable {
 
 // A save that is a link to a file elsewhere is saved through the link: the file it points at is
-// replaced and the link stays, as the player set it up. Anything else is replaced itself.
-std::filesystem::path fileBehindLink(const std::filesystem::path& target)
+// replaced and the link stays, as the player set it up. What stands there must be a file on a
+// disk: a folder or a device is never replaced.
+std::optional<std::filesystem::path> fileToReplace(const std::filesystem::path& target)
 {
-    const HANDLE file = ::CreateFileW(target.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE file
+        = ::CreateFileW(target.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return target;
+    }
+    if (!isFileOnDisk(file)) {
+        ::CloseHandle(file);
+        return std::nullopt;
     }
     std::wstring path(MAX_PATH, L'\0');
     DWORD length = ::GetFinalPathNameByHandleW(file, path.data(), static_cast<DWORD>(path.size()), 0);

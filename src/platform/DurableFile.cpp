@@ -70,12 +70,15 @@ std::optional<std::filesystem::path> writeTemporaryFile(
 
 bool replaceFileDurably(const std::filesystem::path& target, std::string_view content)
 {
-    const std::filesystem::path destination = durable::fileBehindLink(target);
-    const std::optional<std::filesystem::path> temporary = writeTemporaryFile(destination, content);
+    const std::optional<std::filesystem::path> destination = durable::fileToReplace(target);
+    if (!destination) {
+        return false;
+    }
+    const std::optional<std::filesystem::path> temporary = writeTemporaryFile(*destination, content);
     if (!temporary) {
         return false;
     }
-    if (!durable::moveOver(*temporary, destination)) {
+    if (!durable::moveOver(*temporary, *destination)) {
         removeTemporaryFile(*temporary);
         return false;
     }

@@ -18,5 +18,6 @@
 // In a browser the folder is the game's own, in memory, and:
 // - it has no links and no permission bits, so those promises have nothing to act on;
 // - the disk is the browser's storage: the save counts only once the browser has stored it, and
-//   when the browser refuses, the old file is back in memory too, as the browser still keeps it.
+//   until then, or when the browser refuses, the old file stays in memory too, as the browser
+//   still keeps it.
 bool replaceFileDurably(const std::filesystem::path& target, std::string_view content);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string_view>
 
 // The steps of replaceFileDurably that each system takes its own way, one implementation file
@@ -8,8 +9,10 @@
 // taken and the removal of the temporary file after a failure live in DurableFile.cpp.
 namespace durable {
 
-// The file that saving to `target` replaces: the file behind a link, or `target` itself.
-std::filesystem::path fileBehindLink(const std::filesystem::path& target);
+// The file that saving to `target` replaces: the file behind a link, or `target` itself. Nothing
+// when that may not be replaced: it is not a regular file (a device, a pipe, a folder), or the
+// way to it is not the player's own.
+std::optional<std::filesystem::path> fileToReplace(const std::filesystem::path& target);
 
 enum class NewFile {
     written, // Created, filled, on the disk and closed.

@@ -2,6 +2,7 @@
 
 #include "platform/WholeFile.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -11,48 +12,73 @@
 // Reading a whole file with POSIX calls, shared by the systems that have POSIX files: Linux and
 // the browser's in-memory folder.
 
-inline WholeFile failedToRead(int error)
+inline WholeFile failedToRead(std::string reason)
 {
-    return {WholeFile::Outcome::failed, {}, std::strerror(error)};
+    return {WholeFile::Outcome::failed, {}, std::move(reason)};
 }
 
 inline constexpr std::size_t readStep = std::size_t{64} * 1024;
 
-// Reads to the end in large steps, going on after an interrupted read.
-inline bool readAll(int fd, std::string& bytes)
+enum class ReadAll { whole, failed, tooLarge };
+
+// Reads to the end in large steps, going on after an interrupted read, and stops one byte past
+// the limit, so a file that grows while it is read, or never ends, costs no more than that.
+inline ReadAll readAll(int fd, std::string& bytes)
 {
     while (true) {
         const std::size_t before = bytes.size();
-        bytes.resize(before + readStep);
-        const ssize_t got = ::read(fd, bytes.data() + before, readStep);
+        if (before > maxWholeFileBytes) {
+            return ReadAll::tooLarge;
+        }
+        const std::size_t step = std::min(readStep, maxWholeFileBytes + 1 - before);
+        bytes.resize(before + step);
+        const ssize_t got = ::read(fd, bytes.data() + before, step);
         bytes.resize(before + static_cast<std::size_t>(got > 0 ? got : 0));
         if (got == 0) {
-            return true;
+            return ReadAll::whole;
         }
         if (got < 0 && errno != EINTR) {
-            return false;
+            return ReadAll::failed;
         }
     }
 }
 
+inline void readRegularFile(int fd, const struct stat& status, WholeFile& file)
+{
+    const auto size = static_cast<std::size_t>(status.st_size);
+    if (size > maxWholeFileBytes) {
+        file = failedToRead(std::string(fileTooLargeReason));
+        return;
+    }
+    file.outcome = WholeFile::Outcome::read;
+    file.bytes.reserve(size + 1);
+    switch (readAll(fd, file.bytes)) {
+    case ReadAll::whole:
+        return;
+    case ReadAll::failed:
+        file = failedToRead(std::strerror(errno));
+        return;
+    case ReadAll::tooLarge:
+        file = failedToRead(std::string(fileTooLargeReason));
+        return;
+    }
+}
+
 // What stands at the name is looked at through the descriptor just opened, so it is the same file
-// that is read. O_NONBLOCK keeps a pipe at that name from holding up the open.
+// that is read. O_NONBLOCK keeps a pipe at that name from holding up the open; O_NOFOLLOW refuses
+// a link, since the caller has already followed those it may.
 inline WholeFile readWholeFileWithPosixCalls(const char* path)
 {
-    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
-        return errno == ENOENT ? WholeFile{} : failedToRead(errno);
+        return errno == ENOENT ? WholeFile{} : failedToRead(std::strerror(errno));
     }
     WholeFile file;
     struct stat status {};
     if (::fstat(fd, &status) != 0) {
-        file = failedToRead(errno);
+        file = failedToRead(std::strerror(errno));
     } else if (S_ISREG(status.st_mode)) {
-        file.outcome = WholeFile::Outcome::read;
-        file.bytes.reserve(static_cast<std::size_t>(status.st_size) + readStep);
-        if (!readAll(fd, file.bytes)) {
-            file = failedToRead(errno);
-        }
+        readRegularFile(fd, status, file);
     }
     // Every byte is in hand by now; a failed close of a file only read loses nothing.
     ::close(fd);

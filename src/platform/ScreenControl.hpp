@@ -2,12 +2,26 @@
 
 #include <functional>
 #include <iosfwd>
+#include <string_view>
 
-// How a pause and a clear reach a real screen. Each is chosen once at start and left empty when
-// that side is a file or a pipe: a pause then does not wait, and a clear writes a page break.
+// The bytes of the row breaks the console adds where a line meets the screen's edge: at a space
+// (which is left out) or inside a word too long for a row. Plain line feeds unless the screen
+// must tell them from the game's own line ends.
+struct RowBreaks {
+    std::string_view atSpace = "\n";
+    std::string_view inWord = "\n";
+};
+
+// How a pause, a clear and the screen's width reach a real screen. Each is chosen once at start
+// and left empty when that side is a file or a pipe: a pause then does not wait, a clear writes a
+// page break, and lines are written as they are.
 struct ScreenControl {
     // Waits for one key, unseen; the game's own input is not touched.
     std::function<void()> waitForKey;
     // Blanks the screen and its scrollback; gets the game's output stream, already flushed.
     std::function<void(std::ostream&)> clear;
+    // The screen's width in character cells, asked before each text; a width below one leaves
+    // the lines as they are.
+    std::function<int()> columns;
+    RowBreaks rowBreaks;
 };

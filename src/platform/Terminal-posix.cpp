@@ -1,10 +1,13 @@
 #include "platform/Terminal.hpp"
 
 #include "platform/TerminalClear.hpp"
+#include "platform/TerminalEncoding.hpp"
+#include "platform/TerminalWidth.hpp"
 #include "text/Utf8.hpp"
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <initializer_list>
 #include <iostream>
 #include <string_view>
@@ -14,8 +17,14 @@
 
 namespace {
 
-// The settings to go back to, kept where a signal handler can reach them.
-termios savedSettings{};
+// All of the game's dealings with the terminal's settings are in this section. The settings found
+// before the game first changed them are the ones it always goes back to: read again later, they
+// could be those of a shell's line editor that had the terminal meanwhile.
+// They, and whether they are known yet, whether a pause is waiting for its key and whether the
+// terminal is in key mode now, are kept where signal handlers can reach them.
+termios originalSettings{};
+volatile std::sig_atomic_t haveOriginalSettings = 0;
+volatile std::sig_atomic_t waitingForKey = 0;
 volatile std::sig_atomic_t keyModeOn = 0;
 
 void applySettings(const termios& settings)
@@ -23,41 +32,41 @@ void applySettings(const termios& settings)
     ::tcsetattr(STDIN_FILENO, TCSANOW, &settings);
 }
 
+bool captureOriginalSettings()
+{
+    if (haveOriginalSettings == 0 && ::tcgetattr(STDIN_FILENO, &originalSettings) == 0) {
+        haveOriginalSettings = 1;
+    }
+    return haveOriginalSettings != 0;
+}
+
 void restoreTerminal()
 {
     if (keyModeOn != 0) {
-        applySettings(savedSettings);
+        applySettings(originalSettings);
         keyModeOn = 0;
     }
 }
 
 // One key at a time, unseen; Ctrl-C still raises its signal.
-termios keySettings(const termios& original, cc_t minimumBytes, cc_t tenthsOfSecond)
+termios keySettings(cc_t minimumBytes, cc_t tenthsOfSecond)
 {
-    termios settings = original;
+    termios settings = originalSettings;
     settings.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
     settings.c_cc[VMIN] = minimumBytes;
     settings.c_cc[VTIME] = tenthsOfSecond;
     return settings;
 }
 
-void enterKeyMode()
+// Only while the game's job owns the terminal: a job in the background that changed it would be
+// stopped for it, and would take the terminal from the shell that has it then.
+void enterKeyModeInForeground()
 {
-    if (::tcgetattr(STDIN_FILENO, &savedSettings) != 0) {
-        return;
+    if (keyModeOn == 0 && ::tcgetpgrp(STDIN_FILENO) == ::getpgrp()) {
+        keyModeOn = 1;
+        applySettings(keySettings(1, 0));
     }
-    keyModeOn = 1;
-    applySettings(keySettings(savedSettings, 1, 0));
 }
-
-struct KeyModeGuard {
-    KeyModeGuard() { enterKeyMode(); }
-    ~KeyModeGuard() { restoreTerminal(); }
-    KeyModeGuard(const KeyModeGuard&) = delete;
-    KeyModeGuard& operator=(const KeyModeGuard&) = delete;
-    KeyModeGuard(KeyModeGuard&&) = delete;
-    KeyModeGuard& operator=(KeyModeGuard&&) = delete;
-};
 
 bool readByte(unsigned char& byte)
 {
@@ -81,9 +90,27 @@ void readRestOfKey(unsigned char first)
     if (!isEscapeSequence && continuationBytes == 0) {
         return;
     }
-    applySettings(keySettings(savedSettings, 0, 1));
+    applySettings(keySettings(0, 1));
     unsigned char byte = 0;
     while ((isEscapeSequence || continuationBytes-- > 0) && readByte(byte)) {}
+}
+
+// Reads one key straight from the terminal, with no echo and no Enter, and puts the terminal
+// back as it was before returning. A game that waits in the background is stopped by the system
+// when it reads, and takes the key once it is in the foreground again.
+void waitForKeyFromTerminal()
+{
+    const bool canSetKeys = captureOriginalSettings();
+    waitingForKey = 1;
+    if (canSetKeys) {
+        enterKeyModeInForeground();
+    }
+    unsigned char key = 0;
+    if (readByte(key) && keyModeOn != 0) {
+        readRestOfKey(key);
+    }
+    waitingForKey = 0;
+    restoreTerminal();
 }
 
 // Handlers run with their own signal unblocked, so raising it again inside takes effect at once.
@@ -103,38 +130,68 @@ void restoreAndReraise(int signalNumber)
     static_cast<void>(std::raise(signalNumber));
 }
 
+// Stopped, the game gives the shell its terminal as it found it; continued, the handler below
+// takes the key mode back if a pause still waits.
 void restoreAndStop(int signalNumber)
 {
-    const bool wasWaiting = keyModeOn != 0;
+    const int savedErrno = errno;
     restoreTerminal();
     installHandler(signalNumber, SIG_DFL);
     static_cast<void>(std::raise(signalNumber));
-    // Continued: wait for the key again as before.
     installHandler(signalNumber, restoreAndStop);
-    if (wasWaiting) {
-        enterKeyMode();
-    }
+    errno = savedErrno;
 }
 
-// Reads one key straight from the terminal, with no echo and no Enter, and puts the terminal
-// back as it was before returning.
-void waitForKeyFromTerminal()
+void resumeKeyMode(int /*signalNumber*/)
 {
-    const KeyModeGuard guard;
-    unsigned char key = 0;
-    if (readByte(key)) {
-        readRestOfKey(key);
+    const int savedErrno = errno;
+    if (waitingForKey != 0 && haveOriginalSettings != 0) {
+        enterKeyModeInForeground();
     }
+    errno = savedErrno;
 }
 
-// Ctrl-C, Ctrl-\, a hang-up or a kill while a key is awaited give the terminal back its echo and
-// line mode before the signal takes its usual course; Ctrl-Z likewise before stopping.
+// The signals whose default action is to stop or continue the process, or to do nothing.
+bool endsTheProcessByDefault(int signalNumber)
+{
+    for (const int other : {SIGKILL, SIGSTOP, SIGTSTP, SIGTTIN, SIGTTOU, SIGCONT, SIGCHLD, SIGURG, SIGWINCH}) {
+        if (signalNumber == other) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// True when the signal still does what it does by default: not ignored, as a shell may have set
+// it for the game (nohup), nor handled by someone else (a sanitizer's runtime).
+bool hasDefaultAction(int signalNumber)
+{
+    struct sigaction current = {};
+    return ::sigaction(signalNumber, nullptr, &current) == 0 && (current.sa_flags & SA_SIGINFO) == 0
+        && current.sa_handler == SIG_DFL;
+}
+
+// Every signal that would end the game gives the terminal back its echo and line mode first, and
+// Ctrl-Z does before stopping.
 void restoreTerminalOnSignals()
 {
-    for (const int signalNumber : {SIGINT, SIGQUIT, SIGTERM, SIGHUP}) {
-        installHandler(signalNumber, restoreAndReraise);
+    for (int signalNumber = 1; signalNumber <= SIGRTMAX; ++signalNumber) {
+        if (endsTheProcessByDefault(signalNumber) && hasDefaultAction(signalNumber)) {
+            installHandler(signalNumber, restoreAndReraise);
+        }
     }
-    installHandler(SIGTSTP, restoreAndStop);
+    if (hasDefaultAction(SIGTSTP)) {
+        installHandler(SIGTSTP, restoreAndStop);
+    }
+    installHandler(SIGCONT, resumeKeyMode);
+}
+
+// A terminal with no TERM, or TERM=dumb (an editor's shell buffer, some IDE consoles), shows
+// escape codes as garbage; it gets the page break that a pipe gets.
+bool readsEscapeCodes()
+{
+    const char* type = std::getenv("TERM");
+    return ::isatty(STDOUT_FILENO) == 1 && type != nullptr && *type != '\0' && std::string_view(type) != "dumb";
 }
 
 } // namespace
@@ -147,8 +204,10 @@ TerminalStreams openTerminal()
         restoreTerminalOnSignals();
         screen.waitForKey = waitForKeyFromTerminal;
     }
-    if (::isatty(STDOUT_FILENO) == 1) {
+    if (readsEscapeCodes()) {
         screen.clear = [](std::ostream& out) { out << terminalClear; };
     }
-    return {std::cin, std::cout, std::cerr, std::move(screen)};
+    screen.columns = terminalColumns();
+    static TerminalEncoding streams(cyrillicCharacterSet());
+    return {streams.input(), streams.output(), streams.errors(), std::move(screen)};
 }

@@ -1,6 +1,7 @@
 #include "platform/Terminal.hpp"
 
 #include "platform/TerminalClear.hpp"
+#include "platform/TerminalWidth.hpp"
 
 #include <emscripten.h>
 
@@ -18,7 +19,8 @@ namespace {
 
 // The page that runs the game hands it a console (Module.rpgConsole): read(count) resolves to at
 // most count bytes the player has entered, none at the end of input; write(bytes) shows bytes;
-// and waitForKey(), present only when the page shows a real terminal, resolves on the next key.
+// and waitForKey() and columns(), present only when the page shows a real terminal, resolve on the
+// next key and give the terminal's width.
 
 EM_ASYNC_JS(int, readFromPage, (char* buffer, int capacity), {
     const bytes = await Module.rpgConsole.read(capacity);
@@ -109,6 +111,11 @@ TerminalStreams openTerminal()
     if (pageHasTerminal() != 0) {
         screen.waitForKey = [] { waitForKeyOnPage(); };
         screen.clear = [](std::ostream& out) { out << terminalClear; };
+        screen.columns = terminalColumns();
+        // Both end a row in the page's terminal; the carriage return tells them from the game's own
+        // line feeds, and its place a break at a space from a cut word, so the page's screen-reader
+        // copy can join the rows again.
+        screen.rowBreaks = {.atSpace = "\r\n", .inWord = "\n\r"};
     }
     return {input, output, std::cerr, std::move(screen)};
 }

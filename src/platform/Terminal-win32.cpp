@@ -1,5 +1,6 @@
 #include "platform/Terminal.hpp"
 
+#include "platform/TerminalWidth.hpp"
 #include "text/Utf16.hpp"
 #include "text/Utf8.hpp"
 
@@ -246,8 +247,9 @@ void showErrorsInConsole()
 
 TerminalStreams openTerminal()
 {
-    showErrorsInConsole();
+    // First, since it gives every standard stream a buffer of its own again.
     std::ios::sync_with_stdio(false);
+    showErrorsInConsole();
     ScreenControl screen;
     std::istream* input = &std::cin;
     std::ostream* output = &std::cout;
@@ -265,6 +267,7 @@ TerminalStreams openTerminal()
         static std::ostream stream(&buffer);
         output = &stream;
         screen.clear = [out](std::ostream& /*flushed*/) { clearConsole(out); };
+        screen.columns = terminalColumns();
     }
     return {*input, *output, std::cerr, std::move(screen)};
 }

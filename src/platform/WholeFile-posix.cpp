@@ -1,8 +1,16 @@
 #include "platform/WholeFile.hpp"
 
+#include "platform/OwnLinks-posix.hpp"
 #include "platform/ReadWholeFilePosix.hpp"
 
 WholeFile readWholeFile(const std::filesystem::path& path)
 {
-    return readWholeFileWithPosixCalls(path.c_str());
+    const LinkEnd end = followOwnLinks(path);
+    if (end.path.empty()) {
+        return failedToRead(end.reason);
+    }
+    if (!end.isRegularFile) {
+        return {};
+    }
+    return readWholeFileWithPosixCalls(end.path.c_str());
 }

@@ -3,7 +3,9 @@
 #include "platform/SharingRetry-win32.hpp"
 #include "text/Utf16.hpp"
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <windows.h>
@@ -25,11 +27,13 @@ std::string systemReason(DWORD error)
                            : utf16ToUtf8(std::u16string(message.begin(), message.end()));
 }
 
+// Reads to the end, or to one byte past the limit, so a file that grows meanwhile is cut off.
 bool readAll(HANDLE handle, std::string& bytes)
 {
-    constexpr DWORD step = 64 * 1024;
-    while (true) {
+    constexpr std::size_t readStep = 64 * 1024;
+    while (bytes.size() <= maxWholeFileBytes) {
         const std::size_t before = bytes.size();
+        const auto step = static_cast<DWORD>(std::min(readStep, maxWholeFileBytes + 1 - before));
         bytes.resize(before + step);
         DWORD got = 0;
         const bool readSome = ::ReadFile(handle, bytes.data() + before, step, &got, nullptr) != 0;
@@ -38,6 +42,12 @@ bool readAll(HANDLE handle, std::string& bytes)
             return readSome;
         }
     }
+    return true;
+}
+
+std::uint64_t sizeOf(const BY_HANDLE_FILE_INFORMATION& information)
+{
+    return (std::uint64_t{information.nFileSizeHigh} << 32U) | information.nFileSizeLow;
 }
 
 // One try: open, look at what stands there, read it. False leaves the system's error set.
@@ -57,7 +67,13 @@ bool readOnce(const std::filesystem::path& path, WholeFile& file)
     if (done && ::GetFileType(handle) == FILE_TYPE_DISK
         && (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
         file.outcome = WholeFile::Outcome::read;
-        done = readAll(handle, file.bytes);
+        if (sizeOf(information) <= maxWholeFileBytes) {
+            file.bytes.reserve(static_cast<std::size_t>(sizeOf(information)) + 1);
+            done = readAll(handle, file.bytes);
+        }
+        if (sizeOf(information) > maxWholeFileBytes || file.bytes.size() > maxWholeFileBytes) {
+            file = {WholeFile::Outcome::failed, {}, std::string(fileTooLargeReason)};
+        }
     }
     const DWORD error = ::GetLastError();
     ::CloseHandle(handle);

@@ -92,6 +92,21 @@ void setClassFromFlags(Character& character, bool rogueFlag, bool warriorFlag)
     character.isMage = rogueFlag == warriorFlag;
 }
 
+void readSaveText(std::string decoded, Character& character)
+{
+    std::istringstream text(std::move(decoded));
+    LineReader reader(text);
+    for (const auto field : numberLines) {
+        reader.readNumber(character.*field);
+    }
+    reader.readName(character.name);
+    std::int32_t rogueFlag = 0;
+    std::int32_t warriorFlag = 0;
+    reader.readNumber(rogueFlag);
+    reader.readNumber(warriorFlag);
+    setClassFromFlags(character, rogueFlag != 0, warriorFlag != 0);
+}
+
 } // namespace
 
 std::string formatSaveFile(const Character& character)
@@ -108,26 +123,6 @@ std::string formatSaveFile(const Character& character)
     return content;
 }
 
-void readSaveText(std::string decoded, Character& character)
-{
-    std::istringstream text(std::move(decoded));
-    LineReader reader(text);
-    for (const auto field : numberLines) {
-        reader.readNumber(character.*field);
-    }
-    reader.readName(character.name);
-    std::int32_t rogueFlag = 0;
-    std::int32_t warriorFlag = 0;
-    reader.readNumber(rogueFlag);
-    reader.readNumber(warriorFlag);
-    setClassFromFlags(character, rogueFlag != 0, warriorFlag != 0);
-}
-
-void readSaveFile(std::istream& fin, Character& character)
-{
-    readSaveText(readDecodedText(fin), character);
-}
-
 void saveGame(Character& character, Console& console)
 {
     if (!replaceFileDurably(saveFileName, formatSaveFile(character))) {
@@ -136,9 +131,8 @@ void saveGame(Character& character, Console& console)
     }
 }
 
-SavedGame loadGame(Character& character, std::ostream& errors)
+SavedGame loadSaveFile(WholeFile file, Character& character, std::ostream& errors)
 {
-    WholeFile file = readWholeFile(saveFileName);
     if (file.outcome == WholeFile::Outcome::failed) {
         errors << "Не удалось прочитать сохранённую игру " << saveFileName << ": " << file.reason << std::endl;
         return SavedGame::unreadable;
@@ -150,4 +144,9 @@ SavedGame loadGame(Character& character, std::ostream& errors)
     }
     readSaveText(std::move(text), character);
     return SavedGame::loaded;
+}
+
+SavedGame loadGame(Character& character, std::ostream& errors)
+{
+    return loadSaveFile(readWholeFile(saveFileName), character, errors);
 }

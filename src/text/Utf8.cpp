@@ -1,5 +1,7 @@
 #include "text/Utf8.hpp"
 
+#include <array>
+
 namespace {
 
 // The bytes a well-formed sequence may have at one position: the second byte's range depends on
@@ -134,4 +136,19 @@ std::size_t wholeCharactersLength(std::string_view text)
         }
     }
     return text.size();
+}
+
+std::optional<char32_t> codePointOf(std::string_view character)
+{
+    const std::size_t length = wellFormedSequenceLength(character);
+    if (length == 0 || length != character.size()) {
+        return std::nullopt;
+    }
+    // The lead byte keeps 7, 5, 4 or 3 bits of the code point, each continuation byte 6.
+    constexpr std::array<unsigned char, 4> leadBits{0x7F, 0x1F, 0x0F, 0x07};
+    char32_t codePoint = static_cast<unsigned char>(character.front()) & leadBits[length - 1];
+    for (const char byte : character.substr(1)) {
+        codePoint = (codePoint << 6U) | (static_cast<unsigned char>(byte) & 0x3FU);
+    }
+    return codePoint;
 }

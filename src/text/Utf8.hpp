@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -30,3 +31,7 @@ void appendUtf8(std::string& text, char32_t codePoint);
 // How much of `text` is whole characters by the grouping above: a character cut off by the end
 // of `text` is left out, so it can wait for the rest of its bytes.
 std::size_t wholeCharactersLength(std::string_view text);
+
+// The code point of the one well-formed character that `character` holds, or nothing when it
+// holds anything else.
+std::optional<char32_t> codePointOf(std::string_view character);

@@ -314,5 +314,110 @@ wait_for "$pane" -xF 'final-status=0' "the continued game did not end with statu
 wait_for "$pane" -xF "final-modes: $line_mode" "after the game ended stty -a does not show icanon and echo"
 pass "after fg the game waits for a key again and runs to its end"
 
+# In an interactive shell with job control: Ctrl-Z, bg and fg, a few times over, since what the
+# game does on being continued races with the shell's own line editor taking the terminal. The
+# game must go back to the settings it found at its start, not to the line editor's.
+pane=$(t new-window -d -P -F '#{pane_id}' -t rpg: -c "$game_dir" -- "${pane_shell[@]}") \
+    || fail "tmux could not open a third window"
+wait_for "$pane" -xF 'rpg-test$' "the shell in the third window did not start"
+# The shell reports a job that stops in the background at once, not at its next prompt.
+t send-keys -t "$pane" 'set -b; rm -f chartype1.txt; "$RPG"' Enter
+wait_for "$pane" -xF "$warrior_line" "the third game did not show the class list"
+t send-keys -t "$pane" w Enter
+t send-keys -t "$pane" -l 'Пётр'
+t send-keys -t "$pane" Enter
+wait_for "$pane" -F "$pause_prompt" "the third game's first pause did not show"
+for round in 1 2 3; do
+    t send-keys -t "$pane" C-z
+    wait_for "$pane" -E 'Stopped.*RPG' "round $round: Ctrl-Z did not stop the game"
+    t send-keys -t "$pane" 'bg' Enter
+    deadline=$((SECONDS + timeout_seconds))
+    until [ "$(screen "$pane" | grep -c Stopped)" = 2 ]; do
+        [ "$SECONDS" -lt "$deadline" ] || fail "round $round: the game did not stop for its key in the background"
+        sleep 0.1
+    done
+    t send-keys -t "$pane" 'clear; fg' Enter
+    wait_for "$pane" -xF '"$RPG"' "round $round: fg did not bring the game back"
+    wait_for_modes "$pane" "$key_mode" "round $round: after fg the game did not wait for a single key"
+done
+t send-keys -t "$pane" x
+wait_for "$pane" -F "$menu_title" "after the rounds of Ctrl-Z, bg and fg one key did not end the pause"
+wait_for_modes "$pane" "$line_mode" "after the rounds of Ctrl-Z, bg and fg the game reads its menu without line mode"
+pass "Ctrl-Z, bg and fg at a pause, three times, leave the terminal as the game found it"
+
+# A signal the game has no use for, at a pause, still gives the terminal back before it ends it.
+t send-keys -t "$pane" m Enter
+wait_for "$pane" -F "$pause_prompt" "the third game's character sheet did not pause"
+wait_for_modes "$pane" "$key_mode" "the third game's sheet pause did not switch to single keys"
+pkill -USR1 -P "$(t display -p -t "$pane" '#{pane_pid}')" -f "$rpg" || fail "no game to send SIGUSR1 to"
+wait_for "$pane" -E 'rpg-test\$' "the shell prompt did not come back after SIGUSR1"
+t send-keys -t "$pane" 'echo "modes: $(stty -a | tr " ;" "\n\n" | grep -x -e icanon -e -icanon -e echo -e -echo' \
+    ' | tr "\n" " ")"' Enter
+wait_for "$pane" -xF "modes: $line_mode" "after SIGUSR1 at a pause stty -a does not show icanon and echo"
+pass "SIGUSR1 at a pause ends the game with line mode and echo back on"
+
+# At 30 columns the introduction and the trainer's speech break between words: no two rows glue
+# into a word of the text, and the rows joined by spaces give the text back.
+narrow_dir="$work/narrow"
+mkdir -p "$narrow_dir" && cp "$(dirname "$0")/../../Intro.txt" "$narrow_dir/" || fail "cannot prepare $narrow_dir"
+pane=$(t new-session -d -P -F '#{pane_id}' -s narrow -x 30 -y 60 -c "$narrow_dir" -- "${pane_shell[@]}") \
+    || fail "tmux could not start a narrow session"
+wait_for "$pane" -xF 'rpg-test$' "the shell in the narrow window did not start"
+t send-keys -t "$pane" '"$RPG"' Enter
+wait_for "$pane" -F '(R)ogue' "the narrow game did not show the class list"
+t send-keys -t "$pane" w Enter
+wait_for "$pane" -F 'зовут?' "the narrow game did not ask for a name"
+rows=$(t capture-pane -p -S - -t "$pane" | sed 's/[[:space:]]*$//')
+text=$(tr -s ' \n' '  ' <"$narrow_dir/Intro.txt")$(tr -s ' \n' '  ' <<<"$warrior_greeting")
+previous=
+while IFS= read -r row; do
+    [ ${#row} -le 30 ] || fail "a row is wider than the window: $row"
+    glued=${previous##* }${row%% *}
+    if [ -n "$previous" ] && [ -n "$row" ] && [[ $text == *"$glued"* ]]; then
+        fail "the word \"$glued\" is cut between \"$previous\" and \"$row\""
+    fi
+    previous=$row
+done <<<"$rows"
+[[ $(tr -s ' \n' '  ' <<<"$rows") == *"$(tr -s ' \n' '  ' <"$narrow_dir/Intro.txt")"* ]] \
+    || fail "the introduction's text changed when it was broken into rows"
+pass "at 30 columns lines break between words and the text is unchanged"
+
+# A terminal with TERM=dumb, or with no TERM, gets no escape codes: a clear is a form feed.
+for term in TERM=dumb -uTERM; do
+    term_log="$work/term$term.log"
+    pane=$(t new-window -d -P -F '#{pane_id}' -t narrow -c "$game_dir" -- env "$term" LANG=C.UTF-8 "$rpg") \
+        || fail "tmux could not start the game with $term"
+    t pipe-pane -t "$pane" -o "cat >> $(printf '%q' "$term_log")"
+    wait_for "$pane" -F '(R)ogue' "the game with $term did not show the class list"
+    t send-keys -t "$pane" w Enter
+    wait_for "$pane" -F "зовут?" "the game with $term did not ask for a name"
+    t send-keys -t "$pane" Enter
+    wait_for "$pane" -F "клавишу . . ." "the game with $term did not pause after the name"
+    t send-keys -t "$pane" x
+    wait_for "$pane" -F "$menu_title" "the game with $term did not show the menu"
+    sleep 0.5
+    grep -q $'\f' "$term_log" || fail "with $term a clear is not a form feed"
+    ! grep -q $'\e' "$term_log" || fail "with $term the game wrote escape codes"
+    t kill-pane -t "$pane"
+done
+pass "TERM=dumb and no TERM get no escape codes"
+
+# A KOI8-R terminal (luit between tmux and the game) shows the Russian text and takes a Russian
+# name, which is saved in UTF-8.
+koi8_dir="$work/koi8"
+mkdir -p "$koi8_dir/locale" && printf '%s\n' "$intro_line" >"$koi8_dir/Intro.txt" || fail "cannot prepare $koi8_dir"
+localedef -i ru_RU -f KOI8-R "$koi8_dir/locale/ru_RU.KOI8-R" 2>/dev/null || fail "localedef cannot make ru_RU.KOI8-R"
+pane=$(t new-window -d -P -F '#{pane_id}' -t narrow -c "$koi8_dir" -- env -u LC_ALL LANG=C.UTF-8 luit -encoding KOI8-R \
+    -- env LOCPATH="$koi8_dir/locale" LC_ALL=ru_RU.KOI8-R "$rpg") || fail "tmux could not start luit"
+wait_for "$pane" -F '(M)age(Умеет' "the class list did not show in Russian on a KOI8-R terminal"
+t send-keys -t "$pane" w Enter
+wait_for "$pane" -F 'зовут?' "the KOI8-R game did not ask for a name"
+t send-keys -t "$pane" -l 'Иван'
+t send-keys -t "$pane" Enter x s Enter
+wait_for "$pane" -F 'Сохранить игру(S)' "the KOI8-R game did not show its menu"
+sleep 0.5
+[ "$(sed -n 10p "$koi8_dir/chartype1.txt")" = 'Иван' ] || fail "a name typed on a KOI8-R terminal was not saved in UTF-8"
+pass "a KOI8-R terminal shows and takes Russian"
+
 printf 'terminal test: all checks passed\n'
 exit 0

@@ -2,20 +2,34 @@
 // open(url), reload(), evaluate(function, ...args), type(text), press(key), pressWithControl(key),
 // click(selector), foreignRequests(base) and close(). Keys are named as puppeteer names them.
 import { spawn } from 'node:child_process';
+import fs from 'node:fs';
 import net from 'node:net';
+import os from 'node:os';
 import path from 'node:path';
 import { createRequire } from 'node:module';
 
-// Chromium and Firefox through puppeteer-core, over the DevTools protocol and WebDriver BiDi.
+// Chromium and Firefox through puppeteer-core, over the DevTools protocol and WebDriver BiDi. The
+// profile lives as long as the test, so relaunch(options) starts the browser again on it.
 async function puppeteerDriver(npmDir, options) {
   const puppeteer = createRequire(path.resolve(npmDir, 'package.json'))('puppeteer-core');
-  const browser = await puppeteer.launch(options);
-  const [page] = await browser.pages();
+  const userDataDir = fs.mkdtempSync(path.join(os.tmpdir(), 'rpg-profile-'));
+  process.on('exit', () => fs.rmSync(userDataDir, { recursive: true, force: true }));
   const requests = [];
-  page.on('request', (request) => requests.push(request.url()));
+  let browser;
+  let page;
+  const launch = async (more) => {
+    browser = await puppeteer.launch({ ...options, userDataDir, ...more });
+    [page] = await browser.pages();
+    page.on('request', (request) => requests.push(request.url()));
+  };
+  await launch({});
   return {
-    browser,
-    page,
+    get browser() { return browser; },
+    get page() { return page; },
+    async relaunch(more) {
+      await browser.close();
+      await launch(more);
+    },
     open: (url) => page.goto(url),
     reload: () => page.reload(),
     evaluate: (fn, ...args) => page.evaluate(fn, ...args),

@@ -1,7 +1,9 @@
 // Plays the web build in a browser engine, the site served from 127.0.0.1 as a static host would.
-// Usage: node web_test.mjs (chromium | firefox | webkit) SITE_DIR NPM_DIR (game | phone | new-build | transcripts CASE_DIR)
+// Usage: node web_test.mjs (chromium | firefox | webkit) SITE_DIR NPM_DIR
+//   (game | phone | new-build | editor | storage | savefile CASE_DIR | transcripts CASE_DIR)
 import fs from 'node:fs';
 import http from 'node:http';
+import os from 'node:os';
 import path from 'node:path';
 import * as engines from './drivers.mjs';
 
@@ -120,6 +122,32 @@ async function checkFits(driver) {
     `the page is ${page} pixels wide in a window of ${window}, the text ${screen} in ${box}`);
 }
 
+// No two rows of the terminal glue into a word of the game's texts: lines break between words.
+async function checkWordsWhole(driver, texts) {
+  const rows = await driver.evaluate(() => {
+    const buffer = rpgTerminal.buffer.active;
+    return Array.from({ length: buffer.length }, (_, row) => buffer.getLine(row).translateToString(true));
+  });
+  rows.forEach((row, at) => {
+    const glued = `${(rows[at - 1] || '').split(' ').pop()}${row.split(' ')[0]}`;
+    check(!rows[at - 1] || !row || !texts.some((text) => text.includes(glued)), `"${glued}" is cut at row ${at}:\n${rows.join('\n')}`);
+  });
+}
+
+// The line being typed as the screen shows it: the terminal's text after the prompt, and whether
+// the cursor stands right after it.
+function typedLine(prompt) {
+  const buffer = rpgTerminal.buffer.active;
+  const row = buffer.getLine(buffer.baseY + buffer.cursorY).translateToString(true);
+  const lines = [];
+  for (let at = 0; at < buffer.length; at += 1) {
+    const line = buffer.getLine(at);
+    lines.push(`${line.isWrapped ? lines.pop() : ''}${line.translateToString(true)}`);
+  }
+  const text = lines.join('\n');
+  return { shown: text.slice(text.lastIndexOf(prompt) + prompt.length).trimEnd(), line: rpgLineMode.line, cursorAtEnd: row.length === buffer.cursorX };
+}
+
 // The main menu alone on a cleared screen, with nothing typed after it yet.
 const menuAlone = /^\s*::::::Меню:+\n[^]*\(S\)\s*$/;
 const lastPause = /^Для продолжения нажмите любую клавишу \. \. \.\s*$/;
@@ -144,6 +172,16 @@ async function reloadToSave(driver) {
   console.log(`the first prompt after a reload took ${Date.now() - reloaded} ms`);
   check(Date.now() - reloaded < 3000, `the first prompt took ${Date.now() - reloaded} ms`);
   await driver.press('Enter');
+  await waitFor(driver, menuAlone);
+}
+
+// A new warrior, from the first question to the main menu.
+async function newWarrior(driver, name) {
+  await waitFor(driver, '(R)ogue');
+  await enter(driver, 'w');
+  await enter(driver, name);
+  await waitFor(driver, 'получено 200 монет');
+  await driver.press('x');
   await waitFor(driver, menuAlone);
 }
 
@@ -208,6 +246,7 @@ const scenarios = {
   // installing the page, and playing offline.
   async phone(driver, base) {
     const { page } = driver;
+    let wrapped = 'Прекрасно вы решили стать Воином! Это замечатльно именно таких нам и не хватает сейчас, а то все знаете ли магичить хотят, фу! Что может быть лучше топора?!';
     const devtools = await page.createCDPSession();
     await page.setViewport({ width: 390, height: 844, isMobile: true, hasTouch: true, deviceScaleFactor: 2 });
     await driver.open(base);
@@ -230,12 +269,13 @@ const scenarios = {
     }
     // A tap at the pause goes on, and types nothing into the menu.
     await waitUntil(driver, () => document.body.classList.contains('paused'), 'the pause');
+    await checkWordsWhole(driver, [fs.readFileSync(new URL('../../Intro.txt', import.meta.url), 'utf8'), wrapped]);
     await page.touchscreen.tap(200, 400);
     await waitFor(driver, menuAlone);
     await enter(driver, 's');
     await waitFor(driver, menuAlone);
     const log = await driver.evaluate(() => Array.from(document.querySelectorAll('[role=log] p'), (line) => line.textContent.trim()));
-    const wrapped = 'Прекрасно вы решили стать Воином! Это замечатльно именно таких нам и не хватает сейчас, а то все знаете ли магичить хотят, фу! Что может быть лучше топора?!';
+    wrapped = 'Прекрасно вы решили стать Воином! Это замечатльно именно таких нам и не хватает сейчас, а то все знаете ли магичить хотят, фу! Что может быть лучше топора?!';
     for (const line of [wrapped, 'Что-то я заболтался, а как вас кстати зовут?', 'Для продолжения нажмите любую клавишу . . .']) {
       check(log.includes(line), `the screen reader's copy lacks "${line}":\n${log.join('\n')}`);
     }
@@ -281,6 +321,178 @@ const scenarios = {
     await waitUntil(driver, () => !window.earlierBuild && document.querySelector('meta[name="rpg-build"]').content === 'next',
       'a reload into the new build');
     await waitFor(driver, '(R)ogue');
+  },
+
+  // The browser's storage failing at the start of a run (Chromium: indexedDB.open failing once;
+  // Firefox: the site's storage blocked): the game starts and says its saves will fail, they do,
+  // and the save the browser kept survives. Then, in Chromium, a save after the site's storage was
+  // cleared, and one that a full quota refuses at once.
+  async storage(driver, base) {
+    await driver.open(base);
+    await newWarrior(driver, 'Иван');
+    await enter(driver, 's');
+    await waitFor(driver, menuAlone);
+    if (engine === 'firefox') {
+      await driver.relaunch({ extraPrefsFirefox: { 'network.cookie.cookieBehavior': 2 } });
+      await driver.open(base);
+    } else {
+      // Opening at an older version than the one kept fails, as the browser itself reports it.
+      const { identifier } = await driver.page.evaluateOnNewDocument(() => {
+        const open = IDBFactory.prototype.open;
+        IDBFactory.prototype.open = function (name) {
+          IDBFactory.prototype.open = open;
+          return open.call(this, name, 1);
+        };
+      });
+      await driver.reload();
+      await driver.page.removeScriptToEvaluateOnNewDocument(identifier);
+    }
+    await waitFor(driver, /^Сохранения в этом браузере сейчас недоступны: сохранить игру не получится\.\n\n/);
+    for (let run = 0; run < (engine === 'firefox' ? 2 : 1); run += 1) {
+      await newWarrior(driver, 'Пётр');
+      await enter(driver, 's');
+      await waitFor(driver, /Не удалось сохранить игру\n\s*::::::Меню/);
+      await endWithSheet(driver, 'Name = Пётр');
+      await driver.click('#play-again');
+    }
+    if (engine === 'firefox') {
+      await driver.relaunch({});
+      await driver.open(base);
+    }
+    await reloadToSave(driver);
+    if (engine !== 'chromium') {
+      return endWithSheet(driver, 'Name = Иван');
+    }
+    const devtools = await driver.page.createCDPSession();
+    const clearStorage = async () => {
+      await devtools.send('Storage.clearDataForOrigin', { origin: base, storageTypes: 'indexeddb' });
+      // Chromium at times leaves an early look at its databases unanswered.
+      await waitUntil(driver, () => Promise.race([indexedDB.databases().then((list) => list.length === 0),
+        new Promise((resolve) => setTimeout(resolve, 1000, false))]), 'the storage cleared');
+    };
+    await clearStorage();
+    await enter(driver, 's');
+    await waitFor(driver, menuAlone);
+    // The browser applies a quota once the site's storage is made again.
+    await devtools.send('Storage.overrideQuotaForOrigin', { origin: base, quotaSize: 1 });
+    await clearStorage();
+    await driver.type('s');
+    const saved = Date.now();
+    await driver.press('Enter');
+    await waitFor(driver, /Не удалось сохранить игру\n\s*::::::Меню/);
+    check(Date.now() - saved < 2000, `a full quota took ${Date.now() - saved} ms to report`);
+  },
+
+  // The save as a file: downloaded after the keys of a transcript, it is the file the desktop game
+  // writes; a Windows-1251 CR LF save loaded from a file is continued; a file that is no save is
+  // turned away; and of two tabs, the one with the older game asks before it saves over the newer.
+  async savefile(driver, base) {
+    const { page } = driver;
+    const downloads = fs.mkdtempSync(path.join(os.tmpdir(), 'rpg-downloads-'));
+    process.on('exit', () => fs.rmSync(downloads, { recursive: true, force: true }));
+    const stored = () => driver.evaluate(async () => Array.from(await rpgSaves.read(`${rpgSaves.folder}/chartype1.txt`)));
+    const dialogs = [];
+    const answers = [];
+    page.on('dialog', (dialog) => {
+      dialogs.push(dialog.message());
+      return answers.shift() ? dialog.accept() : dialog.dismiss();
+    });
+    await driver.open(base);
+    await driver.click('#download-save');
+    await waitUntil(driver, () => /нет/.test(document.getElementById('save-message').textContent), 'no save to download');
+    await newWarrior(driver, 'Ivan');
+    for (const [key, shows] of [['t', 'Здоровья(H)'], ['a', '100 дашь?'], ['y', '-100 монет']]) {
+      await enter(driver, key);
+      await waitFor(driver, shows);
+    }
+    await driver.press('Enter');
+    await enter(driver, 's');
+    await waitFor(driver, menuAlone);
+    // Firefox's driver cannot download: there the save the page would give is compared.
+    const downloaded = path.join(downloads, 'chartype1.txt');
+    if (engine === 'chromium') {
+      await (await page.createCDPSession()).send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+      await driver.click('#download-save');
+      for (const until = Date.now() + 10000; !fs.existsSync(downloaded) && Date.now() < until;) {
+        await new Promise((resolve) => setTimeout(resolve, 50));
+      }
+    } else {
+      fs.writeFileSync(downloaded, Buffer.from(await stored()));
+    }
+    const linuxSave = fs.readFileSync(path.join(caseDir, 'new-warrior-trains-saves-and-looks-saved'));
+    check(fs.existsSync(downloaded) && linuxSave.equals(fs.readFileSync(downloaded)), 'the download is not the Linux save');
+
+    const cyrillic = (text) => Buffer.from(Array.from(text, (c) => (c >= 'А' && c <= 'я' ? c.charCodeAt(0) - 0x350 : c.charCodeAt(0))));
+    const windowsSave = cyrillic('100\r\n10\r\n0\r\n100\r\n200\r\n30\r\n100\r\n30\r\n100\r\nМерлин\r\n1\r\n1\r\n');
+    const upload = async (bytes) => {
+      const file = path.join(downloads, 'upload.txt');
+      fs.writeFileSync(file, bytes);
+      await (await page.$('#save-file-input')).uploadFile(file);
+    };
+    answers.push(true);
+    await upload(windowsSave);
+    await waitFor(driver, 'Вы уже играли, загружаю...');
+    check(dialogs.pop().includes('Идущая игра закончится'), 'no question before the game ended');
+    await driver.press('Enter');
+    await endWithSheet(driver, 'Name = Мерлин\nВы маг');
+    for (const [bytes, why] of [[Buffer.alloc(0), 'нет текста'], [Buffer.from('\xef\xbb\xbf', 'latin1'), 'нет текста'],
+      [Buffer.alloc(1024 * 1024 + 1, '1'), 'слишком большой']]) {
+      await upload(bytes);
+      await waitUntil(driver, (why) => document.getElementById('save-message').textContent.includes(why), `"${why}"`, why);
+      check(windowsSave.equals(Buffer.from(await stored())), 'a file that is no save replaced the save');
+    }
+
+    // Tab B continues the save and saves; tab A, still on the older game, then asks before saving.
+    await driver.click('#play-again');
+    await waitFor(driver, 'Вы уже играли, загружаю...');
+    await driver.press('Enter');
+    await waitFor(driver, menuAlone);
+    const other = await driver.browser.newPage();
+    const tab = { evaluate: (fn, ...args) => other.evaluate(fn, ...args), type: (text) => other.keyboard.type(text),
+      press: (key) => other.keyboard.press(key) };
+    await other.goto(base);
+    await waitFor(tab, 'Вы уже играли, загружаю...');
+    await tab.press('Enter');
+    await waitFor(tab, menuAlone);
+    await enter(tab, 's');
+    await waitFor(tab, menuAlone);
+    const newer = await stored();
+    await page.bringToFront();
+    await enter(driver, 's');
+    await waitFor(driver, /Не удалось сохранить игру\n\s*::::::Меню/);
+    check(dialogs.pop() === 'Сохранение изменилось в другой вкладке. Заменить его?', 'no question before a step back');
+    check(Buffer.from(newer).equals(Buffer.from(await stored())), 'the older tab replaced the newer save');
+  },
+
+  // The line editor shows what the game gets: Backspace after wide and combining characters, a
+  // resize while a line is typed, a paste longer than a line may be, several characters at a pause.
+  async editor(driver, base) {
+    await driver.open(base);
+    await waitFor(driver, '(R)ogue');
+    await enter(driver, 'w');
+    await waitFor(driver, 'зовут?');
+    const prompt = 'зовут?\n';
+    const steps = [
+      ['Backspace after wide characters', () => rpgTerminal.input('Ли日本\x7f\x7fX'), 'ЛиX'],
+      ['Backspace after a combining mark', () => rpgTerminal.input('и\u0306\x7f'), 'ЛиX'],
+      ['a resize mid-line', () => { rpgTerminal.input('abcdefghij'.repeat(5)); rpgTerminal.resize(17, rpgTerminal.rows); },
+        `ЛиX${'abcdefghij'.repeat(5)}`],
+      ['Backspace after the resize', () => { rpgTerminal.resize(60, rpgTerminal.rows); rpgTerminal.input('\x7f'); },
+        `ЛиX${'abcdefghij'.repeat(5).slice(0, -1)}`],
+      ['a paste longer than a line', () => rpgTerminal.paste('щ'.repeat(3000)),
+        `ЛиX${'abcdefghij'.repeat(5).slice(0, -1)}${'щ'.repeat((4095 - 54) >> 1)}`],
+    ];
+    for (const [what, act, shown] of steps) {
+      await driver.evaluate(act);
+      await poll(driver, typedLine, (typed) => typed && typed.line === shown && typed.shown === shown && typed.cursorAtEnd,
+        (typed) => `${what}: ${JSON.stringify(typed)}`, prompt);
+    }
+    await driver.press('Enter');
+    await waitUntil(driver, () => document.body.classList.contains('paused'), 'the pause');
+    await driver.evaluate(() => rpgTerminal.paste('test'));
+    await waitFor(driver, menuAlone);
+    await enter(driver, 'm');
+    await waitFor(driver, 'Name = ЛиXabcdefgh\n');
   },
 
   // Every transcript case, fed at once as from a pipe, each in a browser profile of its own.

@@ -1,0 +1,73 @@
+#include "TestSupport.hpp"
+
+#include "core/LineBreaker.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// Row breaks that can be told apart: in the expected output "|" stands for a break at a space and
+// "/" for a word cut at the edge.
+constexpr RowBreaks breaks{.atSpace = "|", .inWord = "/"};
+
+struct Case {
+    std::vector<std::string> writes;
+    int width;
+    int startColumn;
+    std::string expected;
+};
+
+TEST(LineBreaker, BreaksLinesBetweenWordsAtTheWidth)
+{
+    const std::vector<Case> cases{
+        {{"один два три"}, 8, 0, "один два|три"},
+        {{"один два три\nчетыре"}, 7, 0, "один|два три\nчетыре"},
+        {{"ab cd"}, 5, 0, "ab cd"}, // fills the row exactly: no break, no blank row
+        {{"ab cd\nef"}, 5, 0, "ab cd\nef"}, // the game's line end right at the edge
+        {{"ab   cd"}, 4, 0, "ab|cd"}, // all the spaces at the break go
+        {{" abc de"}, 6, 3, "|abc de"}, // the column carries over from earlier text
+        {{"Na", "me = Ив", "ан"}, 8, 0, "Name =|Иван"},
+        {{"abcdefgh ij"}, 3, 0, "abc/def/gh|ij"},
+        {{"日本語 x"}, 5, 0, "日本/語 x"}, // wide characters take two cells
+        {{"и\u0306и\u0306и\u0306 ab"}, 5, 0, "и\u0306и\u0306и\u0306|ab"}, // combining marks none
+        {{"\tab cd"}, 10, 0, "\tab|cd"}, // a tab reaches the next stop of eight
+        {{"a b "}, 3, 0, "a b"}, // trailing spaces beyond the row are dropped
+        {{"a\f b"}, 3, 0, "a\f b"},
+    };
+    for (const Case& test : cases) {
+        LineBreaker breaker(breaks);
+        static_cast<void>(breaker.layOut(std::string(static_cast<std::size_t>(test.startColumn), '>'), test.width));
+        static_cast<void>(breaker.flush(test.width));
+        std::string out;
+        for (const std::string& text : test.writes) {
+            out += breaker.layOut(text, test.width);
+        }
+        out += breaker.flush(test.width);
+        EXPECT_EQ(out, test.expected) << test.writes.front() << " at width " << test.width;
+    }
+}
+
+// Enter and a clear put the cursor back at the start of a row; a pipe gets the text as it is.
+TEST(LineBreaker, ConsoleStartsARowAfterEachReadAndWrapsOnlyOnAScreen)
+{
+    std::istringstream in("x\n");
+    std::ostringstream out;
+    ScreenControl screen;
+    screen.columns = [] { return 6; };
+    Console console(in, out, screen);
+    console.write("Ваш выбор: ");
+    static_cast<void>(console.readSymbolAfterWhiteSpace());
+    console.write("ab cd ef");
+    console.endLine();
+    EXPECT_EQ(out.str(), "Ваш\nвыбор:ab cd\nef\n");
+
+    ScriptedConsole pipe("");
+    pipe.console.write("Ваш выбор: ");
+    pipe.console.endLine();
+    EXPECT_EQ(pipe.output(), "Ваш выбор: \n");
+}
+
+} // namespace
