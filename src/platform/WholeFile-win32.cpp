@@ -30,7 +30,7 @@ std::string systemReason(DWORD error)
 // Reads to the end, or to one byte past the limit, so a file that grows meanwhile is cut off.
 bool readAll(HANDLE handle, std::string& bytes)
 {
-    constexpr std::size_t readStep = 64 * 1024;
+    constexpr std::size_t readStep = std::size_t{64} * 1024;
     while (bytes.size() <= maxWholeFileBytes) {
         const std::size_t before = bytes.size();
         const auto step = static_cast<DWORD>(std::min(readStep, maxWholeFileBytes + 1 - before));
