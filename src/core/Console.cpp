@@ -29,14 +29,11 @@ int Console::width() const
     return screen_.columns ? screen_.columns() : 0;
 }
 
-// A screen that no longer reports a width gets whatever the breaker still holds, then text as is.
+// A screen that no longer reports a width, like a pipe, gets whatever the breaker still holds,
+// then the text as it is.
 void Console::write(std::string_view text)
 {
-    if (!screen_.columns) {
-        out_ << text;
-        return;
-    }
-    const int columns = screen_.columns();
+    const int columns = width();
     if (columns > 0) {
         out_ << breaker_.layOut(text, columns);
     } else {

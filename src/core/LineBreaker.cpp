@@ -17,23 +17,10 @@ std::size_t characterLength(std::string_view text)
     return length == 0 ? 1 : length;
 }
 
-char32_t codePointOf(std::string_view character)
-{
-    if (character.size() == 1) {
-        const auto byte = static_cast<unsigned char>(character.front());
-        return byte < 0x80 ? byte : 0xFFFD;
-    }
-    const auto lead = static_cast<unsigned char>(character.front());
-    char32_t value = lead & (0xFFU >> (character.size() + 1));
-    for (const char byte : character.substr(1)) {
-        value = (value << 6U) | (static_cast<unsigned char>(byte) & 0x3FU);
-    }
-    return value;
-}
-
+// A stray byte shows as the replacement character, one cell wide.
 int cellsOf(std::string_view character)
 {
-    return cellWidth(codePointOf(character));
+    return cellWidth(codePointOf(character).value_or(U'\uFFFD'));
 }
 
 bool isSpace(std::string_view character)
