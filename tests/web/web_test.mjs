@@ -83,6 +83,13 @@ function terminalText() {
 }
 
 // Asks the page again and again, for up to ten seconds, until its answer passes a test.
+// Waits, on this side, until `condition` holds or `milliseconds` have gone by.
+async function settle(condition, milliseconds) {
+  for (const until = Date.now() + milliseconds; !condition() && Date.now() < until;) {
+    await new Promise((resolve) => setTimeout(resolve, 50));
+  }
+}
+
 async function poll(driver, ask, passes, failure, ...args) {
   let answer;
   for (const until = Date.now() + 10000; Date.now() < until; await new Promise((resolve) => setTimeout(resolve, 50))) {
@@ -246,7 +253,7 @@ const scenarios = {
   // installing the page, and playing offline.
   async phone(driver, base) {
     const { page } = driver;
-    let wrapped = 'Прекрасно вы решили стать Воином! Это замечатльно именно таких нам и не хватает сейчас, а то все знаете ли магичить хотят, фу! Что может быть лучше топора?!';
+    const wrapped = 'Прекрасно вы решили стать Воином! Это замечатльно именно таких нам и не хватает сейчас, а то все знаете ли магичить хотят, фу! Что может быть лучше топора?!';
     const devtools = await page.createCDPSession();
     await page.setViewport({ width: 390, height: 844, isMobile: true, hasTouch: true, deviceScaleFactor: 2 });
     await driver.open(base);
@@ -275,7 +282,6 @@ const scenarios = {
     await enter(driver, 's');
     await waitFor(driver, menuAlone);
     const log = await driver.evaluate(() => Array.from(document.querySelectorAll('[role=log] p'), (line) => line.textContent.trim()));
-    wrapped = 'Прекрасно вы решили стать Воином! Это замечатльно именно таких нам и не хватает сейчас, а то все знаете ли магичить хотят, фу! Что может быть лучше топора?!';
     for (const line of [wrapped, 'Что-то я заболтался, а как вас кстати зовут?', 'Для продолжения нажмите любую клавишу . . .']) {
       check(log.includes(line), `the screen reader's copy lacks "${line}":\n${log.join('\n')}`);
     }
@@ -413,9 +419,7 @@ const scenarios = {
     if (engine === 'chromium') {
       await (await page.createCDPSession()).send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
       await driver.click('#download-save');
-      for (const until = Date.now() + 10000; !fs.existsSync(downloaded) && Date.now() < until;) {
-        await new Promise((resolve) => setTimeout(resolve, 50));
-      }
+      await settle(() => fs.existsSync(downloaded), 10000);
     } else {
       fs.writeFileSync(downloaded, Buffer.from(await stored()));
     }
@@ -545,9 +549,7 @@ async function checkPolicyRefusesInlineScript(driver) {
     return Boolean(window.injected);
   });
   check(!ran, 'a script written into the page ran');
-  for (const until = Date.now() + 5000; violations.length === 0 && Date.now() < until;) {
-    await new Promise((resolve) => setTimeout(resolve, 50));
-  }
+  await settle(() => violations.length > 0, 5000);
   check(violations.length === 1 && /^script-src/.test(violations[0]), `the policy's reports: ${violations.join(', ')}`);
   violations.length = 0;
 }
