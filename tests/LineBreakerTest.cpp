@@ -36,6 +36,10 @@ TEST(LineBreaker, BreaksLinesBetweenWordsAtTheWidth)
         {{"\tab cd"}, 10, 0, "\tab|cd"}, // a tab reaches the next stop of eight
         {{"a b "}, 3, 0, "a b"}, // trailing spaces beyond the row are dropped
         {{"a\f b"}, 3, 0, "a\f b"},
+        {{"\t::::::Меню:::::::\n"}, 20, 0, "::::::Меню:::::::\n"}, // a word led by a tab moves whole
+        {{"ab \tcd"}, 4, 0, "ab|cd"},
+        {{"\tabcdefghij"}, 8, 0, "abcdefgh/ij"}, // no row of only the tab
+        {{"日本 x\n"}, 1, 0, "日/本/x\n"}, // narrower than a character: no row of only a space
     };
     for (const Case& test : cases) {
         LineBreaker breaker(breaks);
