@@ -1,10 +1,13 @@
 #include "platform/TerminalEncoding.hpp"
+#include "text/CellWidth.hpp"
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <sstream>
 #include <string>
 #include <vector>
+#include <wchar.h>
 
 namespace {
 
@@ -42,6 +45,23 @@ TEST(TerminalEncoding, ConvertsToAndFromEachCyrillicSet)
         std::getline(std::istream(reading.get()) >> std::ws, line);
         EXPECT_EQ(line, "Жук") << test.charset;
     }
+}
+
+// The line breaker counts cells as a terminal that follows the C library does; where the C library
+// knows no width (controls, unassigned code points) the game keeps its own.
+TEST(CellWidth, AgreesWithTheCLibraryForEveryCodePoint)
+{
+    const std::string previous = std::setlocale(LC_CTYPE, nullptr);
+    ASSERT_NE(std::setlocale(LC_CTYPE, "C.UTF-8"), nullptr);
+    std::ostringstream differing;
+    for (char32_t codePoint = 0; codePoint <= 0x10FFFF; ++codePoint) {
+        const int expected = ::wcwidth(static_cast<wchar_t>(codePoint));
+        if (expected >= 0 && cellWidth(codePoint) != expected) {
+            differing << std::hex << " U+" << static_cast<unsigned>(codePoint);
+        }
+    }
+    std::setlocale(LC_CTYPE, previous.c_str());
+    EXPECT_EQ(differing.str(), "");
 }
 
 } // namespace
