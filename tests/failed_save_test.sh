@@ -34,6 +34,27 @@ grep -q 'Не удалось сохранить игру' <<<"$output" || fail "
 rmdir chartype1.txt
 mv kept.txt chartype1.txt
 
+# Output that cannot be written ends the game at once, with one line on standard error and a
+# failing status, and the save is not touched.
+earlier=$(cat chartype1.txt)
+status=0
+printf 't\na\ny\ns\np\n' | "$rpg" > /dev/full 2> errors.txt || status=$?
+[ "$status" = 1 ] && [ "$(wc -l < errors.txt)" = 1 ] && grep -q '^Не удалось вывести' errors.txt \
+  || fail "a game that cannot write its output ended with status $status and said: $(cat errors.txt)"
+[ "$(cat chartype1.txt)" = "$earlier" ] || fail "a game that cannot write its output changed the save"
+
+# The window closed (SIGHUP) while a save waits for the disk: the game ends by the signal and its
+# temporary file goes with it.
+{ printf 't\na\ny\ns\n'; sleep 30; } | strace -o /dev/null -e inject=fsync:delay_enter=3000000 "$rpg" > /dev/null &
+for ((tries = 0; tries < 100; tries++)); do [ -n "$(leftovers)" ] && break; sleep 0.1; done
+[ -n "$(leftovers)" ] || fail "no slow save was seen"
+pkill -HUP -P $! -f "$rpg"
+status=0
+wait $! || status=$?
+[ "$status" = 129 ] || fail "a game hung up in the middle of a save ended with status $status"
+[ -z "$(leftovers)" ] || fail "a save cut short by SIGHUP left its temporary file"
+[ "$(cat chartype1.txt)" = "$earlier" ] || fail "a save cut short by SIGHUP changed the save"
+
 # A link to someone's file, or a file, at the old fixed name stays as it was; the save lands.
 echo precious > victim.txt
 for blocker in 'ln -s' cp; do

@@ -423,8 +423,8 @@ pass "a KOI8-R terminal shows and takes Russian"
 # started (by a script with job control that continues it with fg whenever it stops, straight in
 # the window so it leads its own session, or in an 8-bit set with the tty's IUTF8 on, as luit
 # leaves it, with keys sent as that set's bytes), the
-# window's width, what stands in its folder, and the steps: keys, literal text, a signal sent a
-# moment later (while the rest of a key is being read), a text to wait for, the terminal's mode to
+# window's width, what stands in its folder, and the steps: keys, literal text, keys with a stop
+# right after them (while the rest of the key is being read), a text to wait for, the terminal's mode to
 # wait for, a new width, and text that must show laid out between words within the width.
 table_row=0
 wait_for_line_10() {
@@ -459,7 +459,10 @@ play_row() {
         text) t send-keys -t "$pane" -l "$argument" ;;
         bytes) read -r -a keys <<<"$argument" && t send-keys -t "$pane" -H "${keys[@]}" ;;
         saved) wait_for_line_10 "$dir/chartype1.txt" "$argument" "$why" ;;
-        signal) sleep 0.05 && pkill "-$argument" -P "$(t display -p -t "$pane" '#{pane_pid}')" -f "$rpg" ;;
+        stop)
+            game=$(pgrep -P "$(t display -p -t "$pane" '#{pane_pid}')" -f "$rpg") || fail "$why: no game to stop"
+            read -r -a keys <<<"$argument" && t send-keys -t "$pane" "${keys[@]}" && sleep 0.02 && kill -TSTP "$game"
+            ;;
         see) wait_for "$pane" -F "$argument" "$why" ;;
         mode) wait_for_modes "$pane" "$argument" "$why" ;;
         width) t resize-window -t "$pane" -x "$argument" && columns=$argument ;;
@@ -481,12 +484,13 @@ play_row() {
 to_pause="see (R)ogue; keys w Enter; see зовут?; text Ян; keys Enter; see $pause_prompt; mode $key_mode"
 menu_item='Увидеть свои характеристики и количество денег(M)'
 play_row "Esc, then a stop and fg, ends the pause and the next key still counts" jobs 100 '' \
-    "$to_pause; keys Escape; signal TSTP; see $menu_title; keys m Enter; see Name = Ян"
+    "$to_pause; stop Escape; see $menu_title; keys m Enter; see Name = Ян"
 play_row "an arrow, then a stop and fg, ends the pause and the next key still counts" jobs 100 '' \
-    "$to_pause; keys Up; signal TSTP; see $menu_title; keys m Enter; see Name = Ян"
+    "$to_pause; stop Up; see $menu_title; keys m Enter; see Name = Ян"
 play_row "Ctrl-Z where the game cannot stop leaves the pause taking one unseen key" alone 100 '' \
     "$to_pause; keys C-z; mode $key_mode; keys x; see $menu_title"
-# "Жё", Backspace, "в" as a name, then "ж" and the menu's answer S at the pause, in each set.
+# "Ж" and a letter whose byte would continue a UTF-8 character ("ё", in CP866 "а"), Backspace and
+# "в" as a name, then "ж" and the menu's answer S at the pause, in each set.
 while read -r set zhe yo ve zh; do
     play_row "in ${set#*:} Backspace erases one letter and a letter at a pause leaves the answer after it" "$set" 100 '' \
         "see (R)ogue; keys w Enter; bytes $zhe $yo; keys BSpace; bytes $ve 0a; mode $key_mode; bytes $zh 73; saved Жв"
@@ -495,7 +499,7 @@ ru_RU:KOI8-R f6 a3 d7 d6
 uk_UA:KOI8-U f6 a3 d7 d6
 ru_RU:CP1251 c6 b8 e2 e6
 ru_RU:ISO-8859-5 b6 f1 d2 d6
-ru_RU:IBM866 86 f1 a2 a6
+ru_RU:IBM866 86 a0 a2 a6
 ROWS
 play_row "input that ends in mid-line leaves the column after the typed letter" jobs 33 '' \
     "see (R)ogue; text w; keys C-d C-d; laid wПрекрасно вы решили стать Воином! Это"
