@@ -131,7 +131,7 @@ void takeTerminal(bool eightBitCharacterSet)
         installHandler(SIGTSTP, stopWithTerminalGivenBack);
     }
     installHandler(SIGCONT, reenterWantedMode);
-    std::atexit(giveTerminalBack);
+    static_cast<void>(std::atexit(giveTerminalBack));
     // Line mode differs from what was found only in an 8-bit set; elsewhere the terminal is left
     // alone until a key is awaited.
     if (eightBitCharacterSet) {

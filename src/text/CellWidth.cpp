@@ -15,6 +15,8 @@ struct Range {
 // unprintable (unassigned) takes one cell, or the width of the range around it, so each table
 // needs fewer ranges.
 
+// clang-format off
+
 // Combining marks, format characters and other code points that take no cell.
 constexpr auto zeroWidth = std::to_array<Range>({
     {0x300, 0x36F}, {0x483, 0x489}, {0x591, 0x5BD}, {0x5BF, 0x5BF}, {0x5C1, 0x5C2}, {0x5C4, 0x5C5}, {0x5C7, 0x5C7},
@@ -92,12 +94,14 @@ constexpr auto wide = std::to_array<Range>({
     {0x1F93C, 0x1F945}, {0x1F947, 0x1F9FF}, {0x1FA70, 0x1FAF6}, {0x20000, 0x3134A},
 });
 
+// clang-format on
+
 template <std::size_t Count>
 bool isIn(const std::array<Range, Count>& ranges, char32_t codePoint)
 {
     // The ranges are sorted; the first that ends at or after the code point is the only candidate.
-    const auto found = std::lower_bound(ranges.begin(), ranges.end(), codePoint,
-        [](const Range& range, char32_t value) { return range.last < value; });
+    const auto found = std::lower_bound(
+        ranges.begin(), ranges.end(), codePoint, [](const Range& range, char32_t value) { return range.last < value; });
     return found != ranges.end() && found->first <= codePoint;
 }
 
