@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Saves that cannot be completed, by means that hold even for root: a file-size limit in the
 # middle of a save, and a folder standing where the save should go. Each time the earlier save
-# must stay whole and the player must be told. Then saves that nothing may disturb: whatever
+# must stay whole and the player must be told; output that cannot be written and a hang-up in the
+# middle of a save leave it whole too. Then saves that nothing may disturb: whatever
 # stands at the temporary file's old fixed name, and another game saving at the same time.
 set -euo pipefail
 rpg=$(realpath "$1")

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Plays the real game inside tmux, as a person at a terminal would, and checks what only a real
 # terminal shows: the Russian text, pauses that wait for one unseen key, screens that really
-# clear, and a terminal left usable after Ctrl-C or Ctrl-Z in the middle of a pause.
+# clear, and a terminal left usable after Ctrl-C or Ctrl-Z in the middle of a pause; then a table
+# of games for stops in the middle of a key, 8-bit character sets, narrow and resized windows.
 #
 # Usage: terminal_test.sh PATH_TO_RPG
 # Exits 0 when every check passes, otherwise 1 with the reason and the screen it saw.
