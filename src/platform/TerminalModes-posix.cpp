@@ -21,6 +21,9 @@ termios keySettings{};
 volatile std::sig_atomic_t haveSettings = 0;
 volatile std::sig_atomic_t wantedMode = foundMode;
 volatile std::sig_atomic_t appliedMode = foundMode;
+// Line mode differs from what was found only in an 8-bit set; elsewhere the terminal is left as it
+// was found until a key is awaited.
+Mode usualMode = foundMode;
 
 void apply(Mode mode)
 {
@@ -132,11 +135,8 @@ void takeTerminal(bool eightBitCharacterSet)
     }
     installHandler(SIGCONT, reenterWantedMode);
     static_cast<void>(std::atexit(giveTerminalBack));
-    // Line mode differs from what was found only in an 8-bit set; elsewhere the terminal is left
-    // alone until a key is awaited.
-    if (eightBitCharacterSet) {
-        want(lineMode);
-    }
+    usualMode = eightBitCharacterSet ? lineMode : foundMode;
+    want(usualMode);
 }
 
 void enterKeyMode()
@@ -146,7 +146,7 @@ void enterKeyMode()
 
 void enterLineMode()
 {
-    want(lineSettings.c_iflag == foundSettings.c_iflag ? foundMode : lineMode);
+    want(usualMode);
 }
 
 void handleEndingSignals()
