@@ -22,6 +22,7 @@ struct Case {
 
 TEST(LineBreaker, BreaksLinesBetweenWordsAtTheWidth)
 {
+    // clang-format off
     const std::vector<Case> cases{
         {{"один два три"}, 8, 0, "один два|три"},
         {{"один два три\nчетыре"}, 7, 0, "один|два три\nчетыре"},
@@ -36,7 +37,12 @@ TEST(LineBreaker, BreaksLinesBetweenWordsAtTheWidth)
         {{"\tab cd"}, 10, 0, "\tab|cd"}, // a tab reaches the next stop of eight
         {{"a b "}, 3, 0, "a b"}, // trailing spaces beyond the row are dropped
         {{"a\f b"}, 3, 0, "a\f b"},
+        {{"\t::::::Меню:::::::\n"}, 20, 0, "::::::Меню:::::::\n"}, // a word led by a tab moves whole
+        {{"ab \tcd"}, 4, 0, "ab|cd"}, // a tab after a word breaks like a space
+        {{"\tabcdefghij"}, 8, 0, "abcdefgh/ij"}, // no row of only the tab
+        {{"日本 x\n"}, 1, 0, "日/本/x\n"}, // narrower than a character: no row of a space
     };
+    // clang-format on
     for (const Case& test : cases) {
         LineBreaker breaker(breaks);
         static_cast<void>(breaker.layOut(std::string(static_cast<std::size_t>(test.startColumn), '>'), test.width));

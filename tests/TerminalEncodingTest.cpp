@@ -1,16 +1,21 @@
 #include "platform/TerminalEncoding.hpp"
+#include "text/CellWidth.hpp"
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <sstream>
 #include <string>
 #include <vector>
+#include <wchar.h>
 
 namespace {
 
 struct Case {
     std::string charset;
-    std::string bytes; // "Жук 日" in that set, the wide character shown as "?"
+    // "Жук 日" and a combining acute in that set: what the set lacks becomes a "?" for each cell
+    // the line breaker counted, two for the wide character and none for the mark.
+    std::string bytes;
 };
 
 // The game's UTF-8 reaches the terminal in its own set, and the player's keys come back as
@@ -18,11 +23,11 @@ struct Case {
 TEST(TerminalEncoding, ConvertsToAndFromEachCyrillicSet)
 {
     const std::vector<Case> cases{
-        {"KOI8-R", "\xF6\xD5\xCB ?"},
-        {"KOI8-U", "\xF6\xD5\xCB ?"},
-        {"CP1251", "\xC6\xF3\xEA ?"},
-        {"ISO-8859-5", "\xB6\xE3\xDA ?"},
-        {"CP866", "\x86\xE3\xAA ?"},
+        {"KOI8-R", "\xF6\xD5\xCB ??"},
+        {"KOI8-U", "\xF6\xD5\xCB ??"},
+        {"CP1251", "\xC6\xF3\xEA ??"},
+        {"ISO-8859-5", "\xB6\xE3\xDA ??"},
+        {"CP866", "\x86\xE3\xAA ??"},
     };
     for (const Case& test : cases) {
         std::stringbuf screen;
@@ -30,7 +35,7 @@ TEST(TerminalEncoding, ConvertsToAndFromEachCyrillicSet)
             const auto converting = convertingToCharacterSet(screen, test.charset);
             std::ostream out(converting.get());
             // The wide character is split across two writes, as a full buffer may split it.
-            out << "Жук \xE6\x97" << std::flush << "\xA5";
+            out << "Жук \xE6\x97" << std::flush << "\xA5\u0301";
         }
         EXPECT_EQ(screen.str(), test.bytes) << test.charset;
 
@@ -40,6 +45,23 @@ TEST(TerminalEncoding, ConvertsToAndFromEachCyrillicSet)
         std::getline(std::istream(reading.get()) >> std::ws, line);
         EXPECT_EQ(line, "Жук") << test.charset;
     }
+}
+
+// The line breaker counts cells as a terminal that follows the C library does; where the C library
+// knows no width (controls, unassigned code points) the game keeps its own.
+TEST(CellWidth, AgreesWithTheCLibraryForEveryCodePoint)
+{
+    const std::string previous = std::setlocale(LC_CTYPE, nullptr);
+    ASSERT_NE(std::setlocale(LC_CTYPE, "C.UTF-8"), nullptr);
+    std::ostringstream differing;
+    for (char32_t codePoint = 0; codePoint <= 0x10FFFF; ++codePoint) {
+        const int expected = ::wcwidth(static_cast<wchar_t>(codePoint));
+        if (expected >= 0 && cellWidth(codePoint) != expected) {
+            differing << std::hex << " U+" << static_cast<unsigned>(codePoint);
+        }
+    }
+    std::setlocale(LC_CTYPE, previous.c_str());
+    EXPECT_EQ(differing.str(), "");
 }
 
 } // namespace

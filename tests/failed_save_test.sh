@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Saves that cannot be completed, by means that hold even for root: a file-size limit in the
 # middle of a save, and a folder standing where the save should go. Each time the earlier save
-# must stay whole and the player must be told. Then saves that nothing may disturb: whatever
+# must stay whole and the player must be told; output that cannot be written and a hang-up in the
+# middle of a save leave it whole too. Then saves that nothing may disturb: whatever
 # stands at the temporary file's old fixed name, and another game saving at the same time.
 set -euo pipefail
 rpg=$(realpath "$1")
@@ -33,6 +34,27 @@ grep -q 'Не удалось сохранить игру' <<<"$output" || fail "
 [ -z "$(leftovers)" ] || fail "a temporary file was left behind beside a folder"
 rmdir chartype1.txt
 mv kept.txt chartype1.txt
+
+# Output that cannot be written ends the game at once, with one line on standard error and a
+# failing status, and the save is not touched.
+earlier=$(cat chartype1.txt)
+status=0
+printf 't\na\ny\ns\np\n' | "$rpg" > /dev/full 2> errors.txt || status=$?
+[ "$status" = 1 ] && [ "$(wc -l < errors.txt)" = 1 ] && grep -q '^Не удалось вывести' errors.txt \
+  || fail "a game that cannot write its output ended with status $status and said: $(cat errors.txt)"
+[ "$(cat chartype1.txt)" = "$earlier" ] || fail "a game that cannot write its output changed the save"
+
+# The window closed (SIGHUP) while a save waits for the disk: the game ends by the signal and its
+# temporary file goes with it.
+{ printf 't\na\ny\ns\n'; sleep 30; } | strace -o /dev/null -e inject=fsync:delay_enter=3000000 "$rpg" > /dev/null &
+for ((tries = 0; tries < 100; tries++)); do [ -n "$(leftovers)" ] && break; sleep 0.1; done
+[ -n "$(leftovers)" ] || fail "no slow save was seen"
+pkill -HUP -P $! -f "$rpg"
+status=0
+wait $! || status=$?
+[ "$status" = 129 ] || fail "a game hung up in the middle of a save ended with status $status"
+[ -z "$(leftovers)" ] || fail "a save cut short by SIGHUP left its temporary file"
+[ "$(cat chartype1.txt)" = "$earlier" ] || fail "a save cut short by SIGHUP changed the save"
 
 # A link to someone's file, or a file, at the old fixed name stays as it was; the save lands.
 echo precious > victim.txt

@@ -2,6 +2,8 @@
 
 #include "core/Utf8Input.hpp"
 
+#include <cerrno>
+#include <cstring>
 #include <istream>
 #include <limits>
 #include <ostream>
@@ -47,11 +49,27 @@ void Console::endLine()
     flush();
 }
 
+// A write that failed is noted once, with the system's reason while errno still holds it.
 void Console::flush()
 {
     const int columns = width();
     out_ << breaker_.flush(columns > 0 ? columns : std::numeric_limits<int>::max());
     out_.flush();
+    if (!out_ && !outputFailure_) {
+        outputFailure_ = std::strerror(errno != 0 ? errno : EIO);
+    }
+}
+
+void Console::writeError(std::ostream& errors, std::string_view text)
+{
+    flush();
+    const int columns = width();
+    if (columns > 0) {
+        errors << breaker_.layOut(text, columns) << breaker_.flush(columns);
+    } else {
+        errors << text;
+    }
+    errors.flush();
 }
 
 void Console::startRow()
@@ -59,10 +77,36 @@ void Console::startRow()
     breaker_.startRow();
 }
 
+bool Console::readyToRead()
+{
+    flush();
+    if (outputFailure_) {
+        inputEnded_ = true;
+    }
+    return !outputFailure_;
+}
+
+// A terminal hands the game a line at a time, ended by the player's Enter, which put the cursor at
+// the start of a row; what of the line is still unread waits in the stream. Input that ended in
+// mid-line (Ctrl-D after a few letters) left the cursor after the letters the terminal showed.
+void Console::followEcho(bool skippedLineEnd, std::string_view echoed, bool endedLine)
+{
+    if (skippedLineEnd || endedLine) {
+        startRow();
+    }
+    if (!endedLine) {
+        breaker_.followEcho(echoed);
+    }
+}
+
+bool Console::restOfLineWaits() const
+{
+    return in_.rdbuf() != nullptr && in_.rdbuf()->in_avail() > 0;
+}
+
 template <typename T>
 std::optional<T> Console::noteEnd(std::optional<T> result)
 {
-    startRow();
     if (!result) {
         inputEnded_ = true;
     }
@@ -71,24 +115,37 @@ std::optional<T> Console::noteEnd(std::optional<T> result)
 
 std::optional<std::string> Console::readSymbolAfterWhiteSpace()
 {
-    flush();
-    skipWhiteSpace(in_);
-    return noteEnd(readUtf8Character(in_));
+    if (!readyToRead()) {
+        return std::nullopt;
+    }
+    const bool skippedLineEnd = skipWhiteSpace(in_);
+    std::optional<std::string> symbol = readUtf8Character(in_);
+    const std::string echoed = symbol.value_or("");
+    followEcho(skippedLineEnd, echoed, echoed == "\n" || restOfLineWaits());
+    return noteEnd(std::move(symbol));
 }
 
 std::optional<std::string> Console::readSymbolAsIs()
 {
-    flush();
-    return noteEnd(readUtf8Character(in_));
+    if (!readyToRead()) {
+        return std::nullopt;
+    }
+    std::optional<std::string> symbol = readUtf8Character(in_);
+    const std::string echoed = symbol.value_or("");
+    followEcho(false, echoed, echoed == "\n" || restOfLineWaits());
+    return noteEnd(std::move(symbol));
 }
 
 std::optional<std::string> Console::readName()
 {
-    flush();
+    if (!readyToRead()) {
+        return std::nullopt;
+    }
     std::optional<NameLine> line = noteEnd(readNameLine(in_));
     if (!line) {
         return std::nullopt;
     }
+    followEcho(false, line->name, !line->reachedEnd);
     return std::move(line->name);
 }
 
@@ -97,11 +154,16 @@ bool Console::inputEnded() const
     return inputEnded_;
 }
 
+std::optional<std::string> Console::outputFailure() const
+{
+    return outputFailure_;
+}
+
 void Console::pauseScreen()
 {
     write(pausePrompt);
     flush();
-    if (screen_.waitForKey) {
+    if (screen_.waitForKey && !outputFailure_) {
         screen_.waitForKey();
     }
     endLine();

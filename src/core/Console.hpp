@@ -31,15 +31,28 @@ public:
     // The rest of the line as a name, cleaned of control characters and cut to length.
     std::optional<std::string> readName();
 
-    // True once a read found standard input at its end; the game then winds down quietly.
+    // Text for standard error when it shows on this screen: laid out with the game's own text, so
+    // its lines break between words too and the game's next text starts where it ended.
+    void writeError(std::ostream& errors, std::string_view text);
+
+    // True once a read found standard input at its end, or standard output could not be written
+    // (a full disk): the game then winds down without waiting for the player.
     bool inputEnded() const;
+
+    // Why standard output could not be written, in the system's words; nothing while it can be.
+    std::optional<std::string> outputFailure() const;
 
     void pauseScreen();
     void clearScreen();
 
 private:
-    // After every read: the player's Enter has put the cursor at the start of a row, and a read
-    // that came back empty marks the end of input.
+    // Shows what is waiting before a read; false when no read should be made, since the player
+    // cannot see the question.
+    bool readyToRead();
+    // After every read: where the player's typing left the cursor (see Console.cpp).
+    void followEcho(bool skippedLineEnd, std::string_view echoed, bool endedLine);
+    bool restOfLineWaits() const;
+    // A read that came back empty marks the end of input.
     template <typename T>
     std::optional<T> noteEnd(std::optional<T> result);
 
@@ -54,4 +67,5 @@ private:
     ScreenControl screen_;
     LineBreaker breaker_;
     bool inputEnded_ = false;
+    std::optional<std::string> outputFailure_;
 };

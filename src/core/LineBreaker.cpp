@@ -62,6 +62,21 @@ void LineBreaker::startRow()
     column_ = 0;
 }
 
+void LineBreaker::followEcho(std::string_view echoed)
+{
+    while (!echoed.empty()) {
+        const std::string_view character = echoed.substr(0, characterLength(echoed));
+        if (character == "\n") {
+            column_ = 0;
+        } else if (isSpace(character)) {
+            column_ += spaceWidth(character.front(), column_);
+        } else {
+            column_ += cellsOf(character);
+        }
+        echoed.remove_prefix(character.size());
+    }
+}
+
 void LineBreaker::add(std::string_view character, int width)
 {
     if (character == "\n") {
@@ -101,8 +116,9 @@ void LineBreaker::placeWord(int width)
 }
 
 // The word does not fit after what the row holds: it goes to the next row, without the spaces
-// before it. On a row of its own it is cut at the width, though at least one character is
-// written, so a screen narrower than a wide character still moves on.
+// before it. At the start of a row the spaces before it go, as at any break, so a word that fits
+// a row is never cut for them. Only a word longer than a row is cut at the width, though at least
+// one character is written, so a screen narrower than a wide character still moves on.
 void LineBreaker::cutWord(int width)
 {
     if (column_ > 0) {
@@ -111,7 +127,10 @@ void LineBreaker::cutWord(int width)
         column_ = 0;
         return;
     }
-    giveOutSpaces(width);
+    if (!spaces_.empty()) {
+        spaces_.clear();
+        return;
+    }
     std::string_view rest = word_;
     while (!rest.empty()) {
         const std::string_view character = rest.substr(0, characterLength(rest));

@@ -26,6 +26,9 @@ public:
     // The cursor is back at the start of a row: the player pressed Enter, or the screen was cleared.
     void startRow();
 
+    // The terminal showed what the player typed, which moved the cursor on as text would.
+    void followEcho(std::string_view echoed);
+
 private:
     void add(std::string_view character, int width);
     void endLine(int width);

@@ -2,7 +2,25 @@
 #include "core/Console.hpp"
 #include "core/Game.hpp"
 
+#include <optional>
 #include <ostream>
+#include <string>
+
+namespace {
+
+// Output that could not be written is no success: one line on standard error says so, as the
+// standard tools do, and the exit status tells whoever started the game.
+int statusAtEnd(const Console& console, std::ostream& errors)
+{
+    const std::optional<std::string> failure = console.outputFailure();
+    if (!failure) {
+        return 0;
+    }
+    errors << "Не удалось вывести текст игры: " << *failure << std::endl;
+    return 1;
+}
+
+} // namespace
 
 int runGame(Console& console, std::ostream& errors)
 {
@@ -27,5 +45,5 @@ int runGame(Console& console, std::ostream& errors)
         break;
     }
     console.pauseScreen();
-    return 0;
+    return statusAtEnd(console, errors);
 }

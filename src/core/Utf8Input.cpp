@@ -39,11 +39,13 @@ std::optional<std::string> readUtf8Character(std::istream& in)
     return character;
 }
 
-void skipWhiteSpace(std::istream& in)
+bool skipWhiteSpace(std::istream& in)
 {
+    bool skippedLineEnd = false;
     while (isWhiteSpaceByte(in.peek())) {
-        in.get();
+        skippedLineEnd |= in.get() == '\n';
     }
+    return skippedLineEnd;
 }
 
 bool isControlCharacter(std::string_view character)

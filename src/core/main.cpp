@@ -1,5 +1,6 @@
 #include "core/Console.hpp"
 #include "core/Game.hpp"
+#include "core/ScreenErrors.hpp"
 #include "platform/Process.hpp"
 #include "platform/Terminal.hpp"
 
@@ -8,5 +9,6 @@ int main()
     prepareProcess();
     const TerminalStreams terminal = openTerminal();
     Console console(terminal.input, terminal.output, terminal.screen);
-    return runGame(console, terminal.errors);
+    ScreenErrors errorsOnScreen(console, terminal.errors);
+    return runGame(console, terminal.errorsOnScreen ? errorsOnScreen : terminal.errors);
 }

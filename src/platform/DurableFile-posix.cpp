@@ -3,8 +3,12 @@
 #include "platform/FileDescriptors.hpp"
 #include "platform/OwnLinks-posix.hpp"
 
+#include <array>
 #include <cerrno>
+#include <climits>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
@@ -12,6 +16,20 @@
 #include <utility>
 
 namespace {
+
+// The temporary file being written, where a signal handler can reach it without allocating. Its
+// name stays noted after a failed save has removed it; unlinking that name again does nothing.
+std::array<char, PATH_MAX> unfinishedFile{};
+volatile std::sig_atomic_t haveUnfinishedFile = 0;
+
+void noteUnfinishedFile(const std::filesystem::path& file)
+{
+    haveUnfinishedFile = 0;
+    if (file.native().size() < unfinishedFile.size()) {
+        std::memcpy(unfinishedFile.data(), file.c_str(), file.native().size() + 1);
+        haveUnfinishedFile = 1;
+    }
+}
 
 // The read, write and execute bits of the file as it is now, or nothing if there is none.
 std::optional<mode_t> permissionsOf(const std::filesystem::path& file)
@@ -68,6 +86,7 @@ NewFile writeNewFile(
     if (fd < 0) {
         return errno == EEXIST ? NewFile::nameTaken : NewFile::notCreated;
     }
+    noteUnfinishedFile(temporary);
     return fillAndClose(fd, earlier, content) ? NewFile::written : NewFile::notWritten;
 }
 
@@ -76,8 +95,16 @@ bool moveOver(const std::filesystem::path& from, const std::filesystem::path& to
     if (std::rename(from.c_str(), to.c_str()) != 0) {
         return false;
     }
+    haveUnfinishedFile = 0;
     syncFolder(to.parent_path());
     return true;
 }
 
 } // namespace durable
+
+void removeUnfinishedFile()
+{
+    if (haveUnfinishedFile != 0) {
+        ::unlink(unfinishedFile.data());
+    }
+}

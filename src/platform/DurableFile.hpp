@@ -21,3 +21,8 @@
 //   until then, or when the browser refuses, the old file stays in memory too, as the browser
 //   still keeps it.
 bool replaceFileDurably(const std::filesystem::path& target, std::string_view content);
+
+// Linux: removes the temporary file of a save that is being written right now, if there is one.
+// Safe in a signal handler: a signal that ends the game in the middle of a save (the window
+// closed, a kill) leaves no file behind. Other systems have no such signals.
+void removeUnfinishedFile();

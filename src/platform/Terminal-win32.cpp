@@ -269,5 +269,7 @@ TerminalStreams openTerminal()
         screen.clear = [out](std::ostream& /*flushed*/) { clearConsole(out); };
         screen.columns = terminalColumns();
     }
-    return {*input, *output, std::cerr, std::move(screen)};
+    // A process has one console: standard error in a console shows beside the game's text.
+    const bool errorsOnScreen = isConsole(out) && isConsole(::GetStdHandle(STD_ERROR_HANDLE));
+    return {*input, *output, std::cerr, std::move(screen), errorsOnScreen};
 }

@@ -1,5 +1,6 @@
 #include "platform/TerminalEncoding.hpp"
 
+#include "text/CellWidth.hpp"
 #include "text/Utf8.hpp"
 
 #include <algorithm>
@@ -71,7 +72,7 @@ public:
     {
         setp(buffer_.data(), buffer_.data() + buffer_.size());
     }
-    ~ToCharacterSet() override { writeOut(); }
+    ~ToCharacterSet() override { static_cast<void>(writeOut()); }
     ToCharacterSet(const ToCharacterSet&) = delete;
     ToCharacterSet& operator=(const ToCharacterSet&) = delete;
     ToCharacterSet(ToCharacterSet&&) = delete;
@@ -80,7 +81,9 @@ public:
 protected:
     int_type overflow(int_type ch) override
     {
-        writeOut();
+        if (!writeOut()) {
+            return traits_type::eof();
+        }
         if (!traits_type::eq_int_type(ch, traits_type::eof())) {
             *pptr() = traits_type::to_char_type(ch);
             pbump(1);
@@ -90,24 +93,30 @@ protected:
 
     int sync() override
     {
-        writeOut();
-        return target_.pubsync();
+        const bool written = writeOut();
+        return target_.pubsync() == 0 && written ? 0 : -1;
     }
 
 private:
-    // Converts the whole characters; an unfinished one waits at the start of the buffer.
-    void writeOut()
+    // Converts the whole characters; an unfinished one waits at the start of the buffer. A
+    // character the set lacks becomes as many "?" as the cells the line breaker gave it, so a
+    // row keeps the width it was laid out for. False when the terminal took less than all.
+    bool writeOut()
     {
         std::string_view pending(pbase(), static_cast<std::size_t>(pptr() - pbase()));
         std::string converted;
         while (!conversion_.convert(pending, converted)) {
-            converted += '?';
-            pending.remove_prefix(std::max<std::size_t>(1, wellFormedSequenceLength(pending)));
+            const std::size_t length = wellFormedSequenceLength(pending);
+            const int cells = length == 0 ? 1 : cellWidth(codePointOf(pending.substr(0, length)).value_or(0));
+            converted.append(static_cast<std::size_t>(cells), '?');
+            pending.remove_prefix(std::max<std::size_t>(1, length));
         }
-        target_.sputn(converted.data(), static_cast<std::streamsize>(converted.size()));
+        const auto size = static_cast<std::streamsize>(converted.size());
+        const bool written = target_.sputn(converted.data(), size) == size;
         std::copy(pending.begin(), pending.end(), buffer_.begin());
         setp(buffer_.data(), buffer_.data() + buffer_.size());
         pbump(static_cast<int>(pending.size()));
+        return written;
     }
 
     std::streambuf& target_;

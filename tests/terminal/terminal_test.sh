@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Plays the real game inside tmux, as a person at a terminal would, and checks what only a real
 # terminal shows: the Russian text, pauses that wait for one unseen key, screens that really
-# clear, and a terminal left usable after Ctrl-C or Ctrl-Z in the middle of a pause.
+# clear, and a terminal left usable after Ctrl-C or Ctrl-Z in the middle of a pause; then a table
+# of games for stops in the middle of a key, 8-bit character sets, narrow and resized windows.
 #
 # Usage: terminal_test.sh PATH_TO_RPG
 # Exits 0 when every check passes, otherwise 1 with the reason and the screen it saw.
@@ -418,6 +419,95 @@ wait_for "$pane" -F 'Сохранить игру(S)' "the KOI8-R game did not sh
 sleep 0.5
 [ "$(sed -n 10p "$koi8_dir/chartype1.txt")" = 'Иван' ] || fail "a name typed on a KOI8-R terminal was not saved in UTF-8"
 pass "a KOI8-R terminal shows and takes Russian"
+
+# One table of games played through a real terminal, each in a window of its own: how the game is
+# started (by a script with job control that continues it with fg whenever it stops, straight in
+# the window so it leads its own session, or in an 8-bit set with the tty's IUTF8 on, as luit
+# leaves it, with keys sent as that set's bytes), the
+# window's width, what stands in its folder, and the steps: keys, literal text, keys with a stop
+# right after them (while the rest of the key is being read), a text to wait for, the terminal's mode to
+# wait for, a new width, and text that must show laid out between words within the width.
+table_row=0
+wait_for_line_10() {
+    local deadline=$((SECONDS + timeout_seconds))
+    until [ "$(sed -n 10p "$1" 2>/dev/null)" = "$2" ]; do
+        [ "$SECONDS" -lt "$deadline" ] || fail "$3: the save does not hold the name \"$2\""
+        sleep 0.1
+    done
+}
+
+play_row() {
+    local why=$1 start=$2 columns=$3 prepare=$4 steps=$5 dir step verb argument row rows
+    table_row=$((table_row + 1))
+    dir="$work/row$table_row"
+    mkdir -p "$dir/locale" && printf '%s\n' "$intro_line" >"$dir/Intro.txt" && (cd "$dir" && eval "$prepare") \
+        || fail "$why: cannot prepare $dir"
+    case $start in
+    jobs) pane=$(t new-session -d -P -F '#{pane_id}' -s "row$table_row" -x "$columns" -y 40 -c "$dir" \
+        -- env TERM=screen LANG=C.UTF-8 LC_ALL=C.UTF-8 bash --norc --noprofile -c \
+        'set -m; "$0"; while [ $? = 148 ]; do fg; done; sleep 600' "$rpg") ;;
+    alone) pane=$(t new-session -d -P -F '#{pane_id}' -s "row$table_row" -x "$columns" -y 40 -c "$dir" \
+        -- env TERM=screen LANG=C.UTF-8 LC_ALL=C.UTF-8 "$rpg") ;;
+    *) localedef -i "${start%%:*}" -f "${start#*:}" "$dir/locale/ru" 2>/dev/null || fail "$why: no locale $start"
+        pane=$(t new-session -d -P -F '#{pane_id}' -s "row$table_row" -x "$columns" -y 40 -c "$dir" \
+            -- env LOCPATH="$dir/locale" LC_ALL=ru sh -c 'stty iutf8 && exec "$0"' "$rpg") ;;
+    esac || fail "$why: tmux could not start the game"
+    IFS=';' read -r -a steps <<<"$steps"
+    for step in "${steps[@]}"; do
+        step=${step# } verb=${step%% *} argument=${step#* }
+        case $verb in
+        keys) read -r -a keys <<<"$argument" && t send-keys -t "$pane" "${keys[@]}" ;;
+        text) t send-keys -t "$pane" -l "$argument" ;;
+        bytes) read -r -a keys <<<"$argument" && t send-keys -t "$pane" -H "${keys[@]}" ;;
+        saved) wait_for_line_10 "$dir/chartype1.txt" "$argument" "$why" ;;
+        stop)
+            game=$(pgrep -P "$(t display -p -t "$pane" '#{pane_pid}')" -f "$rpg") || fail "$why: no game to stop"
+            read -r -a keys <<<"$argument" && t send-keys -t "$pane" "${keys[@]}" && sleep 0.02 && kill -TSTP "$game"
+            ;;
+        see) wait_for "$pane" -F "$argument" "$why" ;;
+        mode) wait_for_modes "$pane" "$argument" "$why" ;;
+        width) t resize-window -t "$pane" -x "$argument" && columns=$argument ;;
+        laid)
+            wait_for "$pane" -F "${argument##* }" "$why"
+            rows=$(screen "$pane")
+            while IFS= read -r row; do
+                [ ${#row} -le "$columns" ] || fail "$why: a row is wider than $columns columns: $row"
+            done <<<"$rows"
+            [[ " $(tr -s ' \n' '  ' <<<"$rows") " == *" $argument "* ]] \
+                || fail "$why: \"$argument\" is not laid out whole between words"
+            ;;
+        esac
+    done
+    t kill-session -t "row$table_row"
+    pass "$why"
+}
+
+to_pause="see (R)ogue; keys w Enter; see зовут?; text Ян; keys Enter; see $pause_prompt; mode $key_mode"
+menu_item='Увидеть свои характеристики и количество денег(M)'
+play_row "Esc, then a stop and fg, ends the pause and the next key still counts" jobs 100 '' \
+    "$to_pause; stop Escape; see $menu_title; keys m Enter; see Name = Ян"
+play_row "an arrow, then a stop and fg, ends the pause and the next key still counts" jobs 100 '' \
+    "$to_pause; stop Up; see $menu_title; keys m Enter; see Name = Ян"
+play_row "Ctrl-Z where the game cannot stop leaves the pause taking one unseen key" alone 100 '' \
+    "$to_pause; keys C-z; mode $key_mode; keys x; see $menu_title"
+# "Ж" and a letter whose byte would continue a UTF-8 character ("ё", in CP866 "а"), Backspace and
+# "в" as a name, then "ж" and the menu's answer S at the pause, in each set.
+while read -r set zhe yo ve zh; do
+    play_row "in ${set#*:} Backspace erases one letter and a letter at a pause leaves the answer after it" "$set" 100 '' \
+        "see (R)ogue; keys w Enter; bytes $zhe $yo; keys BSpace; bytes $ve 0a; mode $key_mode; bytes $zh 73; saved Жв"
+done <<'ROWS'
+ru_RU:KOI8-R f6 a3 d7 d6
+uk_UA:KOI8-U f6 a3 d7 d6
+ru_RU:CP1251 c6 b8 e2 e6
+ru_RU:ISO-8859-5 b6 f1 d2 d6
+ru_RU:IBM866 86 a0 a2 a6
+ROWS
+play_row "input that ends in mid-line leaves the column after the typed letter" jobs 33 '' \
+    "see (R)ogue; text w; keys C-d C-d; laid wПрекрасно вы решили стать Воином! Это"
+play_row "standard error on the game's terminal breaks between words" alone 30 'head -c 2000000 /dev/zero >chartype1.txt' \
+    "laid Не удалось прочитать сохранённую игру chartype1.txt: файл слишком большой"
+play_row "a window made narrower (SIGWINCH) lays the next screen out at its new width" jobs 100 '' \
+    "$to_pause; width 30; keys x; laid $menu_item"
 
 printf 'terminal test: all checks passed\n'
 exit 0

@@ -3,7 +3,8 @@
 # introduction, as a game alone in its console plays in its own folder:
 # - 40 columns wide, the introduction and the trainer's speech break between words, and no row
 #   reaches the last column, which would move the console to the next row by itself;
-# - a save too large to read gives the start-up message on standard error, in Russian.
+# - a save too large to read gives the start-up message on standard error, in Russian, broken
+#   between words at 41 columns like the game's own text.
 #   console_test.sh WINE RPG INTRO   (the wine prefix and its settings in the environment)
 set -uo pipefail
 wine=$1 rpg=$2 intro=$3
@@ -40,7 +41,10 @@ done <<<"$(tmux -S "$socket" capture-pane -p -S - -t narrow | sed 's/[[:space:]]
 grep -qF "$(head -n 1 "$intro" | cut -d ' ' -f 1-6)" <<<"$(screen | tr '\n' ' ')" || fail "the introduction did not show"
 echo "ok: lines break between words in a Windows console 40 columns wide"
 
-start unreadable 150 truncate -s 2M "$work/unreadable/chartype1.txt"
-wait_for 'Не удалось прочитать сохранённую игру chartype1.txt: файл слишком большой'
+start unreadable 41 truncate -s 2M "$work/unreadable/chartype1.txt"
+wait_for 'большой'
+message='Не удалось прочитать сохранённую игру chartype1.txt: файл слишком большой'
+[[ " $(screen | tr -s ' \n' '  ') " == *" $message "* ]] || fail "the start-up message is not whole"
+while IFS= read -r row; do [ ${#row} -le 40 ] || fail "a row reaches the last column: $row"; done <<<"$(screen)"
 tmux -S "$socket" send-keys -t unreadable x
-echo "ok: the start-up message shows in Russian in the console"
+echo "ok: the start-up message shows in Russian in the console, broken between words"

@@ -1,0 +1,23 @@
+#pragma once
+
+// All of the game's dealings with the settings of the terminal on standard input, in one place.
+// The settings found when the game first takes the terminal are the ones it always goes back to:
+// read again later, they could be those of a shell's line editor that had the terminal meanwhile.
+// From them come the game's two modes:
+// - line mode: the found settings, except that in an 8-bit character set IUTF8 is off, so the
+//   kernel's Backspace erases one byte, which there is one character;
+// - key mode: line mode without line editing and echo; a read waits for at least one byte and
+//   has no timeout of its own (the key reader keeps its own time).
+// The mode the game wants is entered again after the game is continued (SIGCONT) and after a
+// Ctrl-Z that did not stop it. The found settings come back at exit and on every signal that
+// stops or ends the game.
+
+// Called once at start when standard input is a terminal.
+void takeTerminal(bool eightBitCharacterSet);
+
+void enterKeyMode();
+void enterLineMode();
+
+// Every signal that would end the game first gives the terminal back (when it was taken) and
+// removes the temporary file of a save cut short, then ends the game as it would have.
+void handleEndingSignals();
