@@ -15,9 +15,10 @@ std::string menuOutput(const std::string& input, Character character = {})
 }
 
 // The menu as written when input ends at once; its wording is the transcripts' to pin.
-std::string mainMenu()
+const std::string& mainMenu()
 {
-    return menuOutput("");
+    static const std::string menu = menuOutput("");
+    return menu;
 }
 
 TEST(MainMenu, TavernAndTripClearTheScreenAndEndTheGame)
