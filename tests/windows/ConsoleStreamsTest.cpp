@@ -6,6 +6,7 @@
 #include <iterator>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <windows.h>
 
 namespace {
@@ -42,59 +43,66 @@ void type(HANDLE console, std::wstring_view keys)
     }
 }
 
-TEST(ConsoleStreams, TypedLinesReachTheGameAsUtf8UntilCtrlZStartsALine)
+// What the game reads from what is typed, until a line starting with Ctrl+Z (no echo, no wait).
+std::string readTyped(HANDLE console, std::wstring_view typed)
+{
+    ::FlushConsoleInputBuffer(console);
+    type(console, typed);
+    const auto buffer = consoleInputBuffer(console);
+    std::istream input(buffer.get());
+    return {std::istreambuf_iterator<char>(input), {}};
+}
+
+// What a screen of its own shows at its start once the game has written `text`.
+std::wstring shownAfter(std::string_view text, std::size_t length)
+{
+    const HANDLE screen = ::CreateConsoleScreenBuffer(
+        GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CONSOLE_TEXTMODE_BUFFER, nullptr);
+    {
+        const auto buffer = consoleOutputBuffer(screen);
+        std::ostream(buffer.get()) << text << std::flush;
+    }
+    std::wstring cells(length, L'\0');
+    DWORD read = 0;
+    ::ReadConsoleOutputCharacterW(screen, cells.data(), static_cast<DWORD>(length), COORD{0, 0}, &read);
+    ::CloseHandle(screen);
+    return cells;
+}
+
+// The output buffer holds 4096 bytes: a character after 4095 carriage returns (which keep it at
+// the start of the line) is split after its first byte, after 4093 after its third.
+const std::string outputsAFullBuffer(4095, '\r');
+
+TEST(ConsoleStreams, TypedLinesReachTheGameAsUtf8AndItsTextShowsWhole)
 {
     const struct {
-        std::wstring typed;
-        std::string read;
+        bool typed; // Else written by the game.
+        std::wstring console;
+        std::string game;
     } cases[] = {
-        {L"Привет, мир\r\x1A\r", "Привет, мир\n"},
+        {true, L"Привет, мир\r\x1A\r", "Привет, мир\n"},
         // The CR ends one read and its LF starts the next: one line end, not two.
-        {fillsARead + L"\r\x1A\r", fillsAReadUtf8 + "\n"},
+        {true, fillsARead + L"\r\x1A\r", fillsAReadUtf8 + "\n"},
         // A surrogate pair split between two reads is one character.
-        {fillsARead + L"\U0001F600!\r\x1A\r", fillsAReadUtf8 + "\U0001F600!\n"},
+        {true, fillsARead + L"\U0001F600!\r\x1A\r", fillsAReadUtf8 + "\U0001F600!\n"},
         // Ctrl+Z inside a line is a character; at a line's start it ends the input, and what
         // follows stays unread.
-        {L"a\x1A\r\x1A\rb\r", "a\x1A\n"},
-        {L"\x1A\rb\r", ""},
+        {true, L"a\x1A\r\x1A\rb\r", "a\x1A\n"},
+        {true, L"\x1A\rb\r", ""},
+        {false, L"Ж", outputsAFullBuffer + "Ж"},
+        {false, L"\U0001F600", outputsAFullBuffer + "\U0001F600"},
+        {false, L"\U0001F600", outputsAFullBuffer.substr(2) + "\U0001F600"},
     };
     const HANDLE console = consoleInput();
     ASSERT_NE(console, INVALID_HANDLE_VALUE);
-    for (const auto& [typed, read] : cases) {
-        ::FlushConsoleInputBuffer(console);
-        type(console, typed);
-        const auto buffer = consoleInputBuffer(console);
-        std::istream input(buffer.get());
-        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(input), {}), read) << typed.size();
+    for (const auto& [typed, shown, game] : cases) {
+        if (typed) {
+            EXPECT_EQ(readTyped(console, shown), game) << shown.size();
+        } else {
+            EXPECT_EQ(shownAfter(game, shown.size()), shown) << game.size();
+        }
     }
     ::CloseHandle(console);
-}
-
-TEST(ConsoleStreams, ACharacterSplitByTheOutputBufferShowsWhole)
-{
-    // The buffer holds 4096 bytes: the character's first byte fills it, or its first three. The
-    // carriage returns before it keep it at the start of the first line.
-    const struct {
-        std::size_t before;
-        std::string written;
-        std::wstring shown;
-    } cases[] = {{4095, "Ж", L"Ж"}, {4095, "\U0001F600", L"\U0001F600"}, {4093, "\U0001F600", L"\U0001F600"}};
-    for (const auto& [before, written, shown] : cases) {
-        const HANDLE screen = ::CreateConsoleScreenBuffer(GENERIC_READ | GENERIC_WRITE,
-            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CONSOLE_TEXTMODE_BUFFER, nullptr);
-        ASSERT_NE(screen, INVALID_HANDLE_VALUE);
-        {
-            const auto buffer = consoleOutputBuffer(screen);
-            std::ostream output(buffer.get());
-            output << std::string(before, '\r') << written << std::flush;
-        }
-        std::wstring cells(shown.size(), L'\0');
-        DWORD read = 0;
-        ASSERT_TRUE(
-            ::ReadConsoleOutputCharacterW(screen, cells.data(), static_cast<DWORD>(cells.size()), COORD{0, 0}, &read));
-        EXPECT_EQ(cells, shown) << before;
-        ::CloseHandle(screen);
-    }
 }
 
 } // namespace
