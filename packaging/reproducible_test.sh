@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Builds the Debian package, the Windows zip and the web site twice from the commit checked out,
-# and fails unless both builds give the same bytes. The two builds differ in everything a
-# reproducible build must not depend on: the folder (its name and depth), the time, the umask, the
-# time zone and the locale. The first has SOURCE_DATE_EPOCH set to the last commit's time; the
-# second leaves it unset, so the build must find that time in git by itself.
+# Builds the Debian package, the Windows zip and the web site once more from the commit checked
+# out, in a fresh checkout, and fails unless they are the same bytes as those of this folder's own
+# build trees (build-deb, build-windows, build-web; each brought up to date first, so CI's own
+# builds are reused). The second build differs from the first in everything a reproducible build
+# must not depend on: the folder (its name and depth), the time, the umask, the time zone, the
+# locale, and whether SOURCE_DATE_EPOCH is set (without it, the build finds that time in git).
+# Run it on a clean checkout: uncommitted changes would be in the first build only.
 #
 #   bash packaging/reproducible_test.sh [deb] [zip] [site]     (default: all three)
 set -euo pipefail
@@ -11,40 +13,35 @@ set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 artifacts=("$@")
 [ "${#artifacts[@]}" -gt 0 ] || artifacts=(deb zip site)
+git -C "$repo" diff --quiet HEAD || { echo "uncommitted changes: commit them first" >&2; exit 2; }
 work=$(mktemp -d "${TMPDIR:-/tmp}/rpg-reproducible.XXXXXX")
 # Kept when the builds differ, to look into.
 trap '[ "$?" -ne 0 ] || rm -rf "$work"' EXIT
-commit_time=$(git -C "$repo" log -1 --format=%ct)
 
-# A fresh checkout of the current commit in FOLDER, built into FOLDER/out.
-checkout() {
-  mkdir -p "$1"
-  git -C "$1" init -q
-  git -C "$1" fetch -q "$repo" HEAD
-  git -C "$1" -c advice.detachedHead=false checkout -q FETCH_HEAD
-}
-
-# Builds the artifacts asked for in a checkout, and gathers them in its out/ folder.
+# Builds the artifacts asked for in the folder given, and gathers them in OUT.
 build() {
-  local source=$1
+  local source=$1 out=$2
   cd "$source"
-  mkdir -p out
+  mkdir -p "$out"
   for artifact in "${artifacts[@]}"; do
     case $artifact in
       deb)
         cmake -S . -B build-deb -DCMAKE_BUILD_TYPE=Release -DRPG_BUILD_TESTS=OFF >/dev/null
         cmake --build build-deb -j2 >/dev/null
+        rm -f build-deb/rpg_*.deb
         (cd build-deb && cpack -G DEB >/dev/null)
-        cp build-deb/rpg_*.deb out/ ;;
+        cp build-deb/rpg_*.deb "$out/" ;;
       zip)
-        cmake --preset windows -DRPG_BUILD_TESTS=OFF >/dev/null
-        cmake --build --preset windows >/dev/null
+        # A tree configured with its tests, as CI's is, builds the same game.
+        [ -f build-windows/CMakeCache.txt ] || cmake --preset windows -DRPG_BUILD_TESTS=OFF >/dev/null
+        cmake --build --preset windows --target rpg >/dev/null
+        rm -f build-windows/rpg-*.zip
         cpack --preset windows >/dev/null
-        cp build-windows/rpg-*.zip out/ ;;
+        cp build-windows/rpg-*.zip "$out/" ;;
       site)
-        cmake --preset web -DRPG_BUILD_TESTS=OFF >/dev/null
+        [ -f build-web/CMakeCache.txt ] || cmake --preset web -DRPG_BUILD_TESTS=OFF >/dev/null
         cmake --build --preset web >/dev/null
-        cp -r build-web/site out/ ;;
+        cp -r build-web/site "$out/" ;;
       *)
         echo "unknown artifact: $artifact" >&2
         exit 2 ;;
@@ -52,18 +49,34 @@ build() {
   done
 }
 
-first="$work/a"
+# Whatever this environment has, the second build gets something else.
+if [ "$(umask)" = 0077 ]; then other_umask=022; else other_umask=077; fi
+if [ "$(locale charmap 2>/dev/null)" = UTF-8 ]; then other_locale=C; else other_locale=C.UTF-8; fi
+
+echo "== first build, in $repo"
+(build "$repo" "$work/first")
+
 second="$work/second build/of the same/commit"
-checkout "$first"
-checkout "$second"
-echo "== first build, in $first"
-(umask 022 && export SOURCE_DATE_EPOCH=$commit_time TZ=UTC0 LC_ALL=C && build "$first")
+mkdir -p "$second"
+git -C "$second" init -q
+git -C "$second" fetch -q "$repo" HEAD
+git -C "$second" -c advice.detachedHead=false checkout -q FETCH_HEAD
 # The zip keeps times to two seconds: the second build must start at another time.
 sleep 2
 echo "== second build, in $second"
-(umask 077 && unset SOURCE_DATE_EPOCH && export TZ=XYZ-9:30 LC_ALL=C.UTF-8 && build "$second")
+(
+  umask "$other_umask"
+  if [ -n "${SOURCE_DATE_EPOCH:-}" ]; then
+    unset SOURCE_DATE_EPOCH
+  else
+    SOURCE_DATE_EPOCH=$(git -C "$repo" log -1 --format=%ct)
+    export SOURCE_DATE_EPOCH
+  fi
+  export TZ=XYZ-9:30 LC_ALL=$other_locale
+  build "$second" "$work/second"
+)
 
-if diff -r "$first/out" "$second/out"; then
+if diff -r "$work/first" "$work/second"; then
   echo "ok: ${artifacts[*]} the same in both builds"
   exit 0
 fi

@@ -7,10 +7,6 @@
 
 namespace {
 
-constexpr std::string_view classList = "(W)arrior(Самое большое количество хп и выносливости)\n"
-                                       "(M)age(Умеет использовать магию)\n"
-                                       "(R)ogue(Умеет открывать сундуки и наносить крит.урон)\n";
-
 // What the introduction writes for a given Intro.txt, up to the class list.
 std::string introductionFor(const std::optional<std::string>& introFile)
 {
@@ -22,9 +18,9 @@ std::string introductionFor(const std::optional<std::string>& introFile)
     ScriptedConsole screen("");
     playIntroduction(character, screen.console);
     const std::string output = screen.output();
-    const std::string ending = "\n" + std::string(classList);
-    EXPECT_TRUE(output.ends_with(ending)) << output;
-    return output.substr(0, output.size() - ending.size());
+    const std::size_t list = output.rfind("\n(W)arrior");
+    EXPECT_NE(list, std::string::npos) << output;
+    return output.substr(0, list);
 }
 
 TEST(Introduction, JoinsTheLinesWithNothingBetween)
@@ -90,19 +86,20 @@ TEST(ClassChoice, EachClassGetsItsTemplateAndTheStartingCoins)
     }
 }
 
+// The wording is the transcripts' to pin; here, the order of the screens.
 TEST(ClassChoice, TheTrainerGreetsAsksTheNameAndPaysInThatOrder)
 {
-    const Created created = createFrom("q\nr\nЛис\n");
-    const std::string greeting = "Прекрасно вы решили стать Вором! Это замечатльно именно таких нам и не хватает "
-                                 "сейчас, а то все знаете ли махать топором хотят, фу! Хитрость наше все!\n";
-    const std::string comment = "Вы поперхнулись? Ааа, это ваше имя, родители вас видимо не очень любили. Кстати я "
-                                "совсем забыл, вот ваши начальные 200 монет. Не задерживайтесь, вам не одному "
-                                "надо рассказать, про то кем можно стать.\n\n";
+    const std::string list = createFrom("").output;
+    const std::string greeted = createFrom("q\nr\n").output;
+    const std::string paid = createFrom("q\nr\nЛис\n").output;
     // The line end before the list comes once; a rejected key brings back the list alone.
-    EXPECT_EQ(created.output,
-        "\n" + std::string(classList) + std::string(classList) + greeting
-            + "Что-то я заболтался, а как вас кстати зовут?\n" + comment + "получено 200 монет\n\n"
-            + std::string(pausePrompt) + "\f");
+    EXPECT_TRUE(list.starts_with("\n(W)arrior")) << list;
+    EXPECT_TRUE(greeted.starts_with(list + list.substr(1))) << greeted;
+    EXPECT_GT(greeted.size(), 2 * list.size());
+    EXPECT_EQ(greeted.find("200"), std::string::npos);
+    EXPECT_TRUE(paid.starts_with(greeted)) << paid;
+    EXPECT_NE(paid.find("200", greeted.size()), std::string::npos);
+    EXPECT_TRUE(paid.ends_with("\n\n" + std::string(pausePrompt) + "\f"));
 }
 
 TEST(ClassChoice, TheCharacterAfterTheKeyIsDroppedAndTheRestOfTheLineIsTheName)

@@ -9,6 +9,12 @@
 #include <filesystem>
 #include <limits>
 #include <sstream>
+#include <utility>
+#include <vector>
+#if __has_include(<sys/resource.h>)
+#include <csignal>
+#include <sys/resource.h>
+#endif
 
 namespace {
 
@@ -71,7 +77,7 @@ TEST(SaveFile, ANewWarriorIsSavedAsTwelveLines)
     Character ivan = created("w\nIvan\n");
     EXPECT_EQ(saveAndReport(ivan), "");
     EXPECT_EQ(readSavedText("chartype1.txt"), "200\n20\n0\n20\n200\n50\n200\n50\n20\nIvan\n0\n1\n");
-    EXPECT_EQ(saveLeftovers(), 0);
+    EXPECT_TRUE(filesOtherThan({"chartype1.txt"}).empty());
 }
 
 TEST(SaveFile, EveryClassComesBackFromTheDiskAsItWas)
@@ -252,21 +258,30 @@ TEST(SavedGame, AFailedSaveSaysSoAndLeavesTheEarlierSaveWhole)
     const TemporaryFolder folder;
     Character warrior = created("w\nIvan\n");
     saveAndReport(warrior);
+    const std::string earlier = readFile("chartype1.txt");
     warrior.coins = 5;
 
-    // Something standing at the temporary file's old fixed name is left alone and blocks nothing.
-    fs::create_directory("chartype1.txt.tmp");
-    EXPECT_EQ(saveAndReport(warrior), "");
-    EXPECT_EQ(readSavedText("chartype1.txt"), formatSaveFile(warrior));
-    EXPECT_TRUE(fs::is_directory("chartype1.txt.tmp"));
-    fs::remove("chartype1.txt.tmp");
+#if __has_include(<sys/resource.h>)
+    // No file may grow, as under `ulimit -f 0`: the new save's content cannot be written, and its
+    // temporary file goes. Writing past the limit then fails with EFBIG instead of a signal.
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    const rlim_t previous = std::exchange(limit.rlim_cur, 0);
+    std::signal(SIGXFSZ, SIG_IGN);
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    EXPECT_EQ(saveAndReport(warrior), failedSaveMessage);
+    limit.rlim_cur = previous;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    EXPECT_EQ(readFile("chartype1.txt"), earlier);
+    EXPECT_EQ(filesOtherThan({"chartype1.txt"}), std::vector<std::string>{});
+#endif
 
-    // A folder stands where the save should go: the rename fails and the temporary file goes.
+    // A folder stands where the save should go: it is refused, and what the folder holds stays.
     fs::rename("chartype1.txt", "kept.txt");
     fs::create_directory("chartype1.txt");
     writeFile("chartype1.txt/inside", "x");
     EXPECT_EQ(saveAndReport(warrior), failedSaveMessage);
-    EXPECT_EQ(saveLeftovers(), 0);
+    EXPECT_EQ(filesOtherThan({"chartype1.txt", "kept.txt"}), std::vector<std::string>{});
     EXPECT_EQ(readFile("chartype1.txt/inside"), "x");
 }
 

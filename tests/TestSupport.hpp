@@ -2,13 +2,16 @@
 
 #include "core/Console.hpp"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <random>
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // A console that reads a fixed script and records everything the game writes.
 struct ScriptedConsole {
@@ -74,14 +77,17 @@ inline std::string readSavedText(const std::filesystem::path& path)
     return text;
 }
 
-// Files the save left beside itself in the working folder ("chartype1.txt." and anything).
-inline int saveLeftovers()
+// The names in the working folder other than `expected`: whatever a save left behind, by any name.
+inline std::vector<std::string> filesOtherThan(std::initializer_list<std::string_view> expected)
 {
-    int count = 0;
+    std::vector<std::string> others;
     for (const auto& entry : std::filesystem::directory_iterator(".")) {
-        count += entry.path().filename().string().starts_with("chartype1.txt.") ? 1 : 0;
+        const std::string name = entry.path().filename().string();
+        if (std::find(expected.begin(), expected.end(), name) == expected.end()) {
+            others.push_back(name);
+        }
     }
-    return count;
+    return others;
 }
 
 // How many times `part` occurs in `text`.

@@ -1,5 +1,6 @@
 #include "platform/Terminal.hpp"
 
+#include "platform/ConsoleStreams-win32.hpp"
 #include "platform/TerminalWidth.hpp"
 #include "text/Utf16.hpp"
 #include "text/Utf8.hpp"
@@ -8,6 +9,7 @@
 #include <atomic>
 #include <cstring>
 #include <iostream>
+#include <memory>
 #include <streambuf>
 #include <string>
 #include <string_view>
@@ -272,4 +274,14 @@ TerminalStreams openTerminal()
     // A process has one console: standard error in a console shows beside the game's text.
     const bool errorsOnScreen = isConsole(out) && isConsole(::GetStdHandle(STD_ERROR_HANDLE));
     return {*input, *output, std::cerr, std::move(screen), errorsOnScreen};
+}
+
+std::unique_ptr<std::streambuf> consoleInputBuffer(HANDLE console)
+{
+    return std::make_unique<ConsoleInput>(console);
+}
+
+std::unique_ptr<std::streambuf> consoleOutputBuffer(HANDLE console)
+{
+    return std::make_unique<ConsoleOutput>(console);
 }

@@ -7,6 +7,8 @@ target_sources(rpg_tests PRIVATE windows/WindowsFilesTest.cpp)
 target_include_directories(rpg_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 # A save in a folder deeper than 260 characters, which rpg.exe's manifest allows.
 target_sources(rpg_tests PRIVATE windows/LongPathTest.cpp)
+# The console's own input and output, fed key events and read back in a console of the test's own.
+target_sources(rpg_tests PRIVATE windows/ConsoleStreamsTest.cpp)
 
 function(add_windows_transcript name case work)
   add_test(NAME windows.${name}.${case}
@@ -56,10 +58,20 @@ add_test(NAME windows.console
     ${RPG_WINE} $<TARGET_FILE:rpg> ${PROJECT_SOURCE_DIR}/Intro.txt)
 set_tests_properties(windows.console PROPERTIES TIMEOUT 120)
 
-# In-process tests that need symbolic links, which MinGW's library does not make.
+# The console's own input and output need a console: wine gives the tests one on a terminal of
+# their own, from script.
+set(RPG_CONSOLE_TESTS ConsoleStreams.TypedLinesReachTheGameAsUtf8AndItsTextShowsWhole)
+add_test(NAME windows.console-streams
+  COMMAND env ${RPG_WINE_ENVIRONMENT} script -qec
+    "${RPG_WINE} $<TARGET_FILE:rpg_tests> --gtest_color=no --gtest_filter=${RPG_CONSOLE_TESTS}" /dev/null)
+set_tests_properties(windows.console-streams PROPERTIES TIMEOUT 120)
+
+# In-process tests that need symbolic links, which MinGW's library does not make, and those
+# that need a console, run above; discovered, they are shown as not run.
 set(RPG_POSIX_ONLY_TESTS
   SavedGame.OnlyANonEmptyReadableFileIsASavedGame
-  SavedGame.SavingThroughALinkUpdatesTheFileItPointsAt)
+  SavedGame.SavingThroughALinkUpdatesTheFileItPointsAt
+  ${RPG_CONSOLE_TESTS})
 
 # One wine server for the whole run, in the build's own prefix: started before the first test,
 # stopped after the last. The tests found in rpg_tests join it when ctest discovers them.
