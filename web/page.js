@@ -11,6 +11,8 @@
   const scrollBarWidth = 14;
   // How many lines of the game's output a screen reader can read back.
   const loggedLines = 300;
+  // Said before the game's first text when the browser's storage could not be read for this run.
+  const savesUnavailable = 'Сохранения в этом браузере сейчас недоступны: сохранить игру не получится.\n\n';
 
   // The game's output as plain text, a line to an element, for a screen reader to announce and read
   // back: escape codes and page breaks left out, an unfinished line (a question) given out when
@@ -149,7 +151,10 @@
     write: (bytes) => {
       outputLog.write(bytes);
       output.write(bytes);
+      lineMode.gameWrote();
     },
+    // What the game says of a failure reaches the screen and the screen reader like the rest.
+    writeError: (bytes) => gameConsole.write(bytes),
     // The game breaks its lines between words at the terminal's width.
     columns: () => terminal.cols,
     waitForKey: async () => {
@@ -179,6 +184,10 @@
       scrollback: 1000,
     });
     terminal.open(box);
+    // Tab and Shift+Tab leave the terminal for the page's buttons, as everywhere on a page; no
+    // answer the game reads holds a tab. The page says so where a screen reader finds it.
+    terminal.attachCustomKeyEventHandler((event) => event.key !== 'Tab');
+    terminal.textarea.setAttribute('aria-describedby', 'keys-hint');
     // For automation and debugging from the browser's console.
     window.rpgTerminal = terminal;
     lineMode = new LineMode(terminal);
@@ -209,6 +218,9 @@
       terminal.focus();
       try {
         const game = await loading;
+        if (game.savesUnavailable) {
+          gameConsole.write(new TextEncoder().encode(savesUnavailable));
+        }
         await game.ccall('main', 'number', [], [], { async: true });
       } catch (error) {
         terminal.write(`\r\n\r\n[${error}]\r\n`);
