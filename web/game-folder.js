@@ -4,10 +4,10 @@
 // back into the folder at the start of every run, so a save outlives a reload. The game loaded
 // without the page, as its tests load it, has its folder in memory only. The introduction comes
 // with the game.
-const rpgFolder = '/home/web_user/rpg';
-Module.saveStore = globalThis.rpgSaves || { loadFolder: async () => new Map(), store: async () => true };
+Module.saveStore = globalThis.rpgSaves || { folder: '/game', readFolder: async () => new Map(), store: async () => true };
+const rpgFolder = Module.saveStore.folder;
 // The storage is read while the WebAssembly compiles, not after.
-const rpgSavedFiles = Module.saveStore.loadFolder(rpgFolder);
+const rpgSavedFiles = Module.saveStore.readFolder();
 Module.preRun = [].concat(Module.preRun || [], () => {
   FS.mkdirTree(rpgFolder);
   FS.chdir(rpgFolder);

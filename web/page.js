@@ -95,11 +95,14 @@
 
   // Once the page has been visited, the whole site is kept by the browser and plays offline.
   // A new build's worker takes over at once; a running game keeps its own build.
+  // Kept only once the page has loaded and the game first waits for the player, so that fetching
+  // the site again does not slow the first screen.
+  let showFirstScreen;
+  const firstScreen = new Promise((resolve) => { showFirstScreen = resolve; });
   if ('serviceWorker' in navigator) {
-    // Once the page has loaded, so that keeping the site does not slow the first start.
-    window.addEventListener('load', () => {
-      navigator.serviceWorker.register('sw.js').catch((error) => console.warn(`No offline play: ${error}`));
-    });
+    const loaded = new Promise((resolve) => window.addEventListener('load', resolve));
+    Promise.all([loaded, firstScreen]).then(() => navigator.serviceWorker.register('sw.js'))
+      .catch((error) => console.warn(`No offline play: ${error}`));
   }
 
   // The site has changed since this page loaded when its page, as the service worker or else the
@@ -144,6 +147,7 @@
   };
   const gameConsole = {
     read: async (count) => {
+      showFirstScreen();
       outputLog.giveOutPending();
       await output.drained();
       return lineMode.read(count);
@@ -158,6 +162,7 @@
     // The game breaks its lines between words at the terminal's width.
     columns: () => terminal.cols,
     waitForKey: async () => {
+      showFirstScreen();
       outputLog.giveOutPending();
       await output.drained();
       document.body.classList.add('paused');

@@ -232,6 +232,16 @@
     }
   }
 
-  // The page's one store, which each run of the game uses for its folder.
+  // The page's one store, which each run of the game uses for its folder. The game's folder in
+  // memory is also the database's name, as earlier builds named it.
+  const gameFolder = '/home/web_user/rpg';
   window.rpgSaves = new SaveStore();
+  // The first run's files are read at once, while the rest of the page still loads and the game
+  // compiles; each later run reads them anew.
+  let firstRead = rpgSaves.loadFolder(gameFolder);
+  rpgSaves.readFolder = () => {
+    const files = firstRead || rpgSaves.loadFolder(gameFolder);
+    firstRead = null;
+    return files;
+  };
 })();
