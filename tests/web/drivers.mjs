@@ -1,5 +1,6 @@
 // The three browser engines behind one small interface, so that the same steps play in each:
 // open(url), reload(), evaluate(function, ...args), type(text), press(key), pressWithControl(key),
+// pressWithShift(key),
 // click(selector), foreignRequests(base) and close(). Keys are named as puppeteer names them.
 import { spawn } from 'node:child_process';
 import fs from 'node:fs';
@@ -35,11 +36,12 @@ async function puppeteerDriver(npmDir, options) {
     evaluate: (fn, ...args) => page.evaluate(fn, ...args),
     type: (text) => page.keyboard.type(text),
     press: (key) => page.keyboard.press(key),
-    async pressWithControl(key) {
-      await page.keyboard.down('Control');
+    async pressWithControl(key, modifier = 'Control') {
+      await page.keyboard.down(modifier);
       await page.keyboard.press(key);
-      await page.keyboard.up('Control');
+      await page.keyboard.up(modifier);
     },
+    pressWithShift(key) { return this.pressWithControl(key, 'Shift'); },
     click: (selector) => page.click(selector),
     foreignRequests: (base) => requests.filter((url) => !url.startsWith(base) && !url.startsWith('data:')),
     close: () => browser.close(),
@@ -128,7 +130,7 @@ export async function webkit() {
     },
   });
   const session = (method, where, body) => call(method, `/session/${sessionId}${where}`, body);
-  const keyCodes = { Enter: '\uE007', Backspace: '\uE003', Control: '\uE009' };
+  const keyCodes = { Enter: '\uE007', Backspace: '\uE003', Control: '\uE009', Shift: '\uE008', Tab: '\uE004' };
   const keys = (...actions) => session('POST', '/actions', { actions: [{ type: 'key', id: 'keyboard', actions }] });
   const pressKey = (key) => [{ type: 'keyDown', value: keyCodes[key] || key }, { type: 'keyUp', value: keyCodes[key] || key }];
   const evaluate = (fn, ...args) => session('POST', '/execute/sync', { script: `return (${fn}).apply(null, arguments);`, args });
@@ -138,7 +140,9 @@ export async function webkit() {
     evaluate,
     type: (text) => keys(...Array.from(text).flatMap(pressKey)),
     press: (key) => keys(...pressKey(key)),
-    pressWithControl: (key) => keys({ type: 'keyDown', value: keyCodes.Control }, ...pressKey(key), { type: 'keyUp', value: keyCodes.Control }),
+    pressWithControl: (key, modifier = 'Control') => keys({ type: 'keyDown', value: keyCodes[modifier] }, ...pressKey(key),
+      { type: 'keyUp', value: keyCodes[modifier] }),
+    pressWithShift(key) { return this.pressWithControl(key, 'Shift'); },
     async click(selector) {
       const element = await session('POST', '/element', { using: 'css selector', value: selector });
       await session('POST', `/element/${Object.values(element)[0]}/click`, {});

@@ -1,6 +1,7 @@
 // Plays the web build in a browser engine, the site served from 127.0.0.1 as a static host would.
 // Usage: node web_test.mjs (chromium | firefox | webkit) SITE_DIR NPM_DIR
 //   (game | phone | new-build | editor | storage | savefile CASE_DIR | transcripts CASE_DIR)
+import crypto from 'node:crypto';
 import fs from 'node:fs';
 import http from 'node:http';
 import os from 'node:os';
@@ -210,13 +211,20 @@ const scenarios = {
         write(data, done);
       };
     });
-    // A pasted class and name, then Backspace over a Cyrillic letter.
-    await driver.evaluate(() => rpgTerminal.paste('w\rИванн'));
+    // Tab leaves the terminal for the buttons, as the page says, and Shift+Tab comes back.
+    await driver.press('Tab');
+    const [left, hint] = await driver.evaluate(() => [document.activeElement.id,
+      document.getElementById(rpgTerminal.textarea.getAttribute('aria-describedby')).textContent]);
+    await driver.pressWithShift('Tab');
+    check(left === 'download-save' && /Tab/.test(hint) && await driver.evaluate(() => document.activeElement === rpgTerminal.textarea),
+      `Tab went to "${left}", the page says "${hint}"`);
+    // Typed ahead: a name begun with the class is shown again after the trainer's speech, then
+    // Backspace over a Cyrillic letter; a key typed ahead of the pause is the pause's.
+    await driver.evaluate(() => rpgTerminal.paste('w\rИв'));
+    await waitFor(driver, /зовут\?\nИв\s*$/);
+    await driver.evaluate(() => rpgTerminal.paste('анн'));
     await driver.press('Backspace');
-    await enter(driver, '');
-    await waitFor(driver, 'получено 200 монет');
-    // The key of a pause is not read again by the menu, which would then repeat.
-    await driver.press('x');
+    await driver.evaluate(() => rpgTerminal.paste('\rx'));
     await waitFor(driver, menuAlone);
     for (const [key, shows] of [['t', 'Здоровья(H)'], ['a', '100 дашь?'], ['y', '-100 монет']]) {
       await enter(driver, key);
@@ -247,6 +255,7 @@ const scenarios = {
     await waitUntil(driver, () => !document.getElementById('game-over').hidden, 'the offer to play again');
     const foreign = await driver.foreignRequests(base);
     check(foreign.length === 0, `requests to other hosts: ${foreign.join(' ')}`);
+    await checkNamedByContent(driver);
   },
 
   // On a phone: taps, an input method, the screen reader's copy of the output, turning the phone,
@@ -439,12 +448,26 @@ const scenarios = {
     check(dialogs.pop().includes('Идущая игра закончится'), 'no question before the game ended');
     await driver.press('Enter');
     await endWithSheet(driver, 'Name = Мерлин\nВы маг');
+    const saveOf = (name) => `200\n20\n0\n20\n200\n50\n200\n50\n20\n${name}\n0\n1\n`;
     for (const [bytes, why] of [[Buffer.alloc(0), 'нет текста'], [Buffer.from('\xef\xbb\xbf', 'latin1'), 'нет текста'],
-      [Buffer.alloc(1024 * 1024 + 1, '1'), 'слишком большой']]) {
+      [Buffer.alloc(1024 * 1024 + 1, '1'), 'слишком большой'], [Buffer.alloc(100), 'управляющие символы'],
+      [Buffer.from('\x89PNG\r\n\x1a\n\0\0\0\rIHDR', 'latin1'), 'управляющие символы'], [Buffer.from('\n'), 'не числа'],
+      [Buffer.from('\xef\xbb\xbf\r\n', 'latin1'), 'не числа'], [Buffer.from(saveOf('Ив\x1b[2Jан')), 'управляющие символы'],
+      [Buffer.from(saveOf('Иван').replace('50\n200', '5O\n200')), 'не числа']]) {
       await upload(bytes);
       await waitUntil(driver, (why) => document.getElementById('save-message').textContent.includes(why), `"${why}"`, why);
       check(windowsSave.equals(Buffer.from(await stored())), 'a file that is no save replaced the save');
     }
+    // Two files dropped at once load neither; a chooser closed with no file gives the keys back.
+    await driver.evaluate(() => {
+      const files = new DataTransfer();
+      ['1\n', '2\n'].forEach((text) => files.items.add(new File([text], 'chartype1.txt')));
+      document.body.dispatchEvent(new DragEvent('drop', { dataTransfer: files, bubbles: true, cancelable: true }));
+    });
+    await waitUntil(driver, () => /Файлов 2/.test(document.getElementById('save-message').textContent), 'the word on two files');
+    const [chooser] = await Promise.all([page.waitForFileChooser(), driver.click('#load-save')]);
+    await chooser.cancel();
+    await waitUntil(driver, () => document.activeElement === rpgTerminal.textarea, 'the keys back in the game');
 
     // Tab B continues the save and saves; tab A, still on the older game, then asks before saving.
     await driver.click('#play-again');
@@ -479,6 +502,8 @@ const scenarios = {
     const steps = [
       ['Backspace after wide characters', () => rpgTerminal.input('Ли日本\x7f\x7fX'), 'ЛиX'],
       ['Backspace after a combining mark', () => rpgTerminal.input('и\u0306\x7f'), 'ЛиX'],
+      ['Ctrl-W after a word and blanks', () => rpgTerminal.input(' a日b  \x17\x7f'), 'ЛиX'],
+      ['Ctrl-U', () => rpgTerminal.input('\x15ЛиX'), 'ЛиX'],
       ['a resize mid-line', () => { rpgTerminal.input('abcdefghij'.repeat(5)); rpgTerminal.resize(17, rpgTerminal.rows); },
         `ЛиX${'abcdefghij'.repeat(5)}`],
       ['Backspace after the resize', () => { rpgTerminal.resize(60, rpgTerminal.rows); rpgTerminal.input('\x7f'); },
@@ -537,6 +562,15 @@ async function checkInstallable(driver, devtools) {
   });
   const site = fs.readdirSync(siteDir).filter((file) => file !== 'sw.js').sort();
   check(cached.join() === site.join(), `the offline cache holds ${cached.join(', ')}`);
+}
+
+// Every file the page loaded, but the page itself and the icon browsers look for unasked, is named
+// after its content, so a server or cache can never hand a page another build's file by its name.
+async function checkNamedByContent(driver) {
+  const loaded = await driver.evaluate(() => performance.getEntriesByType('resource').map((entry) => new URL(entry.name).pathname.slice(1)));
+  const misnamed = loaded.filter((file) => !['index.html', 'favicon.ico'].includes(file) && !file.includes(
+    `-${crypto.createHash('sha256').update(fs.readFileSync(path.join(siteDir, file))).digest('hex').slice(0, 16)}.`));
+  check(loaded.length >= 7 && misnamed.length === 0, `not named by content: ${misnamed.join(', ')} of ${loaded.join(', ')}`);
 }
 
 // The page's policy refuses a script written into the page, and the browser reports it; that
