@@ -1,6 +1,6 @@
 // The three browser engines behind one small interface, so that the same steps play in each:
-// open(url), reload(), evaluate(function, ...args), type(text), press(key), pressWithControl(key),
-// pressWithShift(key),
+// fresh() (a new tab in place of the others, for the next scenario), open(url), reload(),
+// evaluate(function, ...args), type(text), press(key), pressWithControl(key), pressWithShift(key),
 // click(selector), foreignRequests(base) and close(). Keys are named as puppeteer names them.
 import { spawn } from 'node:child_process';
 import fs from 'node:fs';
@@ -15,18 +15,27 @@ async function puppeteerDriver(npmDir, options) {
   const puppeteer = createRequire(path.resolve(npmDir, 'package.json'))('puppeteer-core');
   const userDataDir = fs.mkdtempSync(path.join(os.tmpdir(), 'rpg-profile-'));
   process.on('exit', () => fs.rmSync(userDataDir, { recursive: true, force: true }));
-  const requests = [];
+  let requests = [];
   let browser;
   let page;
+  const watch = (tab) => {
+    page = tab;
+    page.on('request', (request) => requests.push(request.url()));
+  };
   const launch = async (more) => {
     browser = await puppeteer.launch({ ...options, userDataDir, ...more });
-    [page] = await browser.pages();
-    page.on('request', (request) => requests.push(request.url()));
+    watch((await browser.pages())[0]);
   };
   await launch({});
   return {
     get browser() { return browser; },
     get page() { return page; },
+    async fresh() {
+      const earlier = await browser.pages();
+      watch(await browser.newPage());
+      requests = [];
+      await Promise.all(earlier.map((tab) => tab.close()));
+    },
     async relaunch(more) {
       await browser.close();
       await launch(more);
@@ -135,6 +144,7 @@ export async function webkit() {
   const pressKey = (key) => [{ type: 'keyDown', value: keyCodes[key] || key }, { type: 'keyUp', value: keyCodes[key] || key }];
   const evaluate = (fn, ...args) => session('POST', '/execute/sync', { script: `return (${fn}).apply(null, arguments);`, args });
   return {
+    fresh: async () => {},
     open: (url) => session('POST', '/url', { url }),
     reload: () => session('POST', '/refresh', {}),
     evaluate,

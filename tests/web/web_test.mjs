@@ -1,6 +1,8 @@
 // Plays the web build in a browser engine, the site served from 127.0.0.1 as a static host would.
-// Usage: node web_test.mjs (chromium | firefox | webkit) SITE_DIR NPM_DIR
-//   (game | phone | new-build | editor | storage | savefile CASE_DIR | transcripts CASE_DIR)
+// The browser is started once; each scenario then plays in a tab of its own, its site at an address
+// (a port) of its own, so no storage, cache or service worker of one reaches the next.
+// Usage: node web_test.mjs (chromium | firefox | webkit) SITE_DIR NPM_DIR CASE_DIR SCENARIO...
+//   where a SCENARIO is game, phone, new-build, editor, storage, savefile or transcripts.
 import crypto from 'node:crypto';
 import fs from 'node:fs';
 import http from 'node:http';
@@ -8,8 +10,8 @@ import os from 'node:os';
 import path from 'node:path';
 import * as engines from './drivers.mjs';
 
-const [engine, siteDir, npmDir, scenario, caseDir] = process.argv.slice(2);
-setTimeout(() => fail('timed out'), 170000).unref();
+const [engine, siteDir, npmDir, caseDir, ...scenarioNames] = process.argv.slice(2);
+setTimeout(() => fail('timed out'), 170000 * scenarioNames.length).unref();
 
 function fail(message) {
   console.error(`FAIL: ${message}`);
@@ -40,7 +42,7 @@ const policy = fs.readFileSync(path.join(siteDir, 'index.html'), 'utf8').match(/
 const violations = [];
 // Once a test sets nextBuild, the service worker and the page are those of another build.
 let nextBuild = false;
-const server = http.createServer((request, response) => {
+const serve = (request, response) => {
   const name = new URL(request.url, 'http://127.0.0.1').pathname.replace(/\/$/, '/index.html');
   const headers = { 'Content-Type': types[path.extname(name)] || 'text/javascript' };
   if (path.extname(name) === '.html') {
@@ -69,7 +71,7 @@ const server = http.createServer((request, response) => {
     response.writeHead(error ? 404 : 200, headers);
     response.end(error ? '' : body);
   });
-});
+};
 
 // The terminal's text, with the rows that wrapped at its edge joined again.
 function terminalText() {
@@ -614,14 +616,29 @@ async function playTranscript(page, base, name) {
   check(run.left.length === 0, `files left behind: ${run.left}`);
 }
 
-await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+// One scenario in a fresh tab, with its site at an address of its own.
+async function play(driver, scenario) {
+  nextBuild = false;
+  violations.length = 0;
+  await driver.fresh();
+  const server = http.createServer(serve);
+  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+  const failure = await scenarios[scenario](driver, `http://127.0.0.1:${server.address().port}`).then(async () => {
+    // A report sent as the scenario ends still arrives.
+    await new Promise((resolve) => setTimeout(resolve, 500));
+    return violations.length > 0 ? new Error(`the page's policy was violated: ${violations.join(', ')}`) : null;
+  }, (error) => error);
+  server.closeAllConnections();
+  server.close();
+  console.log(failure ? `FAIL: ${engine} ${scenario}: ${failure.message}` : `ok: ${engine} ${scenario}`);
+  return !failure;
+}
+
 const driver = await engines[engine](npmDir);
-const failure = await scenarios[scenario](driver, `http://127.0.0.1:${server.address().port}`).then(async () => {
-  // A report sent as the test ends still arrives.
-  await new Promise((resolve) => setTimeout(resolve, 500));
-  return violations.length > 0 ? new Error(`the page's policy was violated: ${violations.join(', ')}`) : null;
-}, (error) => error);
+const failed = [];
+for (const scenario of scenarioNames) {
+  (await play(driver, scenario)) || failed.push(scenario);
+}
 await driver.close();
 // Whatever the browser left open ends with the test.
-failure ? fail(failure.message) : console.log(`ok: ${engine} ${scenario}`);
-process.exit(0);
+failed.length > 0 ? fail(`${engine}: ${failed.join(', ')}`) : process.exit(0);
