@@ -31,11 +31,9 @@
       say('Сохранение загружено из файла.');
     }
 
+    // The save store knows its folder from the start, and its requests wait their turn behind the
+    // first run's read of the storage, so the buttons work while the game still loads.
     document.getElementById('download-save').addEventListener('click', async () => {
-      if (!rpgSaves.folder) {
-        say('Игра ещё загружается.');
-        return;
-      }
       try {
         const bytes = await rpgSaves.read(savePath());
         if (!bytes) {
@@ -79,8 +77,6 @@
         say('Это папка, а не файл сохранения: загрузите файл chartype1.txt.');
       } else if (files.length > 1) {
         say(`Файлов ${files.length}, а сохранение одно: загрузите один файл.`);
-      } else if (!rpgSaves.folder) {
-        say('Игра ещё загружается.');
       } else {
         await load(files[0]);
       }
