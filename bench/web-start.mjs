@@ -76,7 +76,8 @@ async function firstPrompt(engine, url) {
     return Math.round(await shown.jsonValue());
   } finally {
     await browser.close();
-    fs.rmSync(userDataDir, { recursive: true, force: true });
+    // Firefox may still be writing its profile as it exits.
+    fs.rmSync(userDataDir, { recursive: true, force: true, maxRetries: 20, retryDelay: 100 });
   }
 }
 
