@@ -40,7 +40,12 @@ const server = http.createServer((request, response) => {
     response.writeHead(200, headers);
     return response.end(name === '/floor.js' ? floorScript : floorPage);
   }
-  fs.readFile(path.join(siteDir, path.normalize(name)), (error, body) => {
+  const file = path.join(siteDir, path.normalize(name));
+  fs.readFile(file, (error, body) => {
+    // As any static server does, so that a browser may reuse what the page preloaded.
+    if (!error) {
+      headers['Last-Modified'] = fs.statSync(file).mtime.toUTCString();
+    }
     response.writeHead(error ? 404 : 200, headers);
     response.end(error ? '' : body);
   });
