@@ -470,6 +470,21 @@ const scenarios = {
     const [chooser] = await Promise.all([page.waitForFileChooser(), driver.click('#load-save')]);
     await chooser.cancel();
     await waitUntil(driver, () => document.activeElement === rpgTerminal.textarea, 'the keys back in the game');
+    // A save the browser has no room for is not loaded, and the page says why.
+    await driver.evaluate(() => {
+      const transaction = IDBDatabase.prototype.transaction;
+      IDBDatabase.prototype.transaction = function (store, mode, ...rest) {
+        if (mode === 'readwrite') {
+          IDBDatabase.prototype.transaction = transaction;
+          throw new DOMException('No room', 'QuotaExceededError');
+        }
+        return transaction.call(this, store, mode, ...rest);
+      };
+    });
+    answers.push(true);
+    await upload(Buffer.from(saveOf('Иван')));
+    await waitUntil(driver, () => document.getElementById('save-message').textContent
+      === 'Не удалось загрузить сохранение: в хранилище браузера нет места.', 'the reason the save was not loaded');
 
     // Tab B continues the save and saves; tab A, still on the older game, then asks before saving.
     await driver.click('#play-again');
