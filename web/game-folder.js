@@ -4,18 +4,18 @@
 // back into the folder at the start of every run, so a save outlives a reload. The game loaded
 // without the page, as its tests load it, has its folder in memory only. The introduction comes
 // with the game.
+Module.saveStore = globalThis.rpgSaves || { folder: '/game', readFolder: async () => new Map(), store: async () => true };
+const rpgFolder = Module.saveStore.folder;
+// The storage is read while the WebAssembly compiles, not after.
+const rpgSavedFiles = Module.saveStore.readFolder();
 Module.preRun = [].concat(Module.preRun || [], () => {
-  const folder = '/home/web_user/rpg';
-  FS.mkdirTree(folder);
-  FS.chdir(folder);
-  Module.saveStore = globalThis.rpgSaves || { loadFolder: async () => new Map(), store: async () => true };
+  FS.mkdirTree(rpgFolder);
+  FS.chdir(rpgFolder);
   addRunDependency('rpg-folder');
-  Module.saveStore.loadFolder(folder).then((files) => {
-    // Without the browser's storage the game still plays: it says so before its first text, and
-    // its saves fail.
-    if (files === null) {
-      Module.savesUnavailableNotice = 'Сохранения в этом браузере сейчас недоступны: сохранить игру не получится.\n\n';
-    }
+  rpgSavedFiles.then((files) => {
+    // Without the browser's storage the game still plays, and its saves fail; the page says so
+    // before the game's first text.
+    Module.savesUnavailable = files === null;
     (files || []).forEach((bytes, path) => FS.writeFile(path, bytes));
   }).finally(() => {
     FS.writeFile('Intro.txt', FS.readFile('/rpg/Intro.txt'));

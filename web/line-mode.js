@@ -12,16 +12,22 @@ const LineMode = (() => {
   // Erases from the cursor to the end of the screen.
   const eraseBelow = '\x1b[J';
 
-  // The last character as the player sees it: a letter with its combining marks, an emoji with its
+  // The characters as the player sees them: a letter with its combining marks, an emoji with its
   // modifiers, a wide character.
-  const lastCharacter = typeof Intl.Segmenter === 'function'
-    ? (text) => Array.from(new Intl.Segmenter().segment(text)).pop().segment
-    : (text) => text.match(/(?:\P{M}|^)\p{M}*$/u)[0];
+  const characters = typeof Intl.Segmenter === 'function'
+    ? (text) => Array.from(new Intl.Segmenter().segment(text), (part) => part.segment)
+    : (text) => text.match(/\P{M}\p{M}*|\p{M}+/gu) || [];
+  const lastCharacter = (text) => characters(text).pop();
+  // As a Linux terminal's Ctrl-W: the blanks before the cursor, then the word before them.
+  const lastWord = /\S*\s*$/u;
+  // A byte that continues a UTF-8 sequence.
+  const continuation = (byte) => (byte & 0xc0) === 0x80;
 
   // Typed characters are shown as they come and kept until Enter hands the line, with its line
-  // feed, to the game; Backspace takes back the last character. Ctrl-D on an empty line is the
-  // end of input, as on a Linux terminal. A pause takes the next key, or the next burst of
-  // characters, unseen.
+  // feed, to the game; Backspace takes back the last character, Ctrl-U the whole line and Ctrl-W
+  // the last word. Ctrl-D on an empty line is the end of input, as on a Linux terminal. A pause
+  // takes the first character typed ahead, as a Linux terminal's does; with nothing typed ahead,
+  // it takes the next key, or the next burst of characters, unseen.
   return class LineMode {
     constructor(terminal) {
       this.terminal = terminal;
@@ -37,6 +43,7 @@ const LineMode = (() => {
     reset() {
       this.line = '';
       this.lineBytes = 0;
+      this.stale = false;
       this.entered = [];
       this.ended = false;
       this.wakeReader = () => {};
@@ -45,7 +52,47 @@ const LineMode = (() => {
     }
 
     waitForKey() {
+      this.showAfterOutput();
+      if (this.takeTypedAhead()) {
+        return Promise.resolve();
+      }
       return new Promise((resolve) => { this.takeKey = resolve; });
+    }
+
+    // The first character of what the game has not read yet: an entered line's, or else the
+    // typed line's, which is then shown without it.
+    takeTypedAhead() {
+      if (this.entered.length > 0) {
+        const [first, ...rest] = characters(new TextDecoder().decode(this.entered[0]));
+        const left = this.encoder.encode(rest.join(''));
+        left.length > 0 ? this.entered[0] = left : this.entered.shift();
+        return Boolean(first);
+      }
+      if (this.line === '') {
+        return false;
+      }
+      this.line = this.line.slice(characters(this.line)[0].length);
+      this.lineBytes = this.bytesOf(this.line);
+      this.redraw();
+      return true;
+    }
+
+    // The game has written after the typed line; before the line is next shown or read, it is
+    // written again below that output, so the screen always shows what the game will get.
+    gameWrote() {
+      this.stale = this.line !== '';
+    }
+
+    // True when the line had to be written again, and now has been.
+    showAfterOutput() {
+      if (!this.stale) {
+        return false;
+      }
+      this.stale = false;
+      this.dropAnchor();
+      this.setAnchor();
+      this.terminal.write(this.line);
+      return true;
     }
 
     // A key or a tap ends a pause; a tap at any other time types nothing.
@@ -58,14 +105,21 @@ const LineMode = (() => {
     }
 
     async read(count) {
+      this.showAfterOutput();
       while (this.entered.length === 0 && !this.ended) {
         await new Promise((resolve) => { this.wakeReader = resolve; });
       }
       const bytes = this.entered.shift() || new Uint8Array(0);
-      if (bytes.length > count) {
-        this.entered.unshift(bytes.subarray(count));
+      if (bytes.length <= count) {
+        return bytes;
       }
-      return bytes.subarray(0, count);
+      // Whole characters only, so a pause can still take the first of what stays.
+      let end = count;
+      while (end > 0 && continuation(bytes[end])) {
+        end -= 1;
+      }
+      this.entered.unshift(bytes.subarray(end || count));
+      return bytes.subarray(0, end || count);
     }
 
     // Whatever arrives at once at a pause (a paste, a keyboard's suggestion, an input method's
@@ -81,17 +135,24 @@ const LineMode = (() => {
 
     edit(key) {
       if (key === '\r' || key === '\n') {
+        this.showAfterOutput();
         this.terminal.write('\r\n');
         this.handOver(this.line + '\n');
       } else if (key === '\x7f' || key === '\b') {
         this.eraseLastCharacter();
+      } else if (key === '\x15') {
+        this.erase(this.line);
+      } else if (key === '\x17') {
+        this.erase(this.line.match(lastWord)[0]);
       } else if (key === '\x04') {
         this.endInput();
       } else if (printable.test(key) && this.lineBytes + this.bytesOf(key) <= maxLineBytes) {
         this.setAnchor();
         this.line += key;
         this.lineBytes += this.bytesOf(key);
-        this.terminal.write(key);
+        if (!this.showAfterOutput()) {
+          this.terminal.write(key);
+        }
       }
     }
 
@@ -103,15 +164,22 @@ const LineMode = (() => {
       this.entered.push(this.encoder.encode(text));
       this.line = '';
       this.lineBytes = 0;
+      this.stale = false;
       this.dropAnchor();
       this.wakeReader();
     }
 
     eraseLastCharacter() {
       if (this.line !== '') {
-        const last = lastCharacter(this.line);
-        this.line = this.line.slice(0, -last.length);
-        this.lineBytes -= this.bytesOf(last);
+        this.erase(lastCharacter(this.line));
+      }
+    }
+
+    // Takes `end`, the end of the line, off it.
+    erase(end) {
+      if (end !== '') {
+        this.line = this.line.slice(0, -end.length);
+        this.lineBytes -= this.bytesOf(end);
         this.redraw();
       }
     }
@@ -161,7 +229,7 @@ const LineMode = (() => {
     // shows the line as it is now, with the cursor after it, at whatever width.
     redraw() {
       const anchor = this.anchor;
-      if (!anchor) {
+      if (this.showAfterOutput() || !anchor) {
         return;
       }
       this.afterWrites(() => {

@@ -11,6 +11,8 @@
   const scrollBarWidth = 14;
   // How many lines of the game's output a screen reader can read back.
   const loggedLines = 300;
+  // Said before the game's first text when the browser's storage could not be read for this run.
+  const savesUnavailable = 'Сохранения в этом браузере сейчас недоступны: сохранить игру не получится.\n\n';
 
   // The game's output as plain text, a line to an element, for a screen reader to announce and read
   // back: escape codes and page breaks left out, an unfinished line (a question) given out when
@@ -93,11 +95,14 @@
 
   // Once the page has been visited, the whole site is kept by the browser and plays offline.
   // A new build's worker takes over at once; a running game keeps its own build.
+  // Kept only once the page has loaded and the game first waits for the player, so that fetching
+  // the site again does not slow the first screen.
+  let showFirstScreen;
+  const firstScreen = new Promise((resolve) => { showFirstScreen = resolve; });
   if ('serviceWorker' in navigator) {
-    // Once the page has loaded, so that keeping the site does not slow the first start.
-    window.addEventListener('load', () => {
-      navigator.serviceWorker.register('sw.js').catch((error) => console.warn(`No offline play: ${error}`));
-    });
+    const loaded = new Promise((resolve) => window.addEventListener('load', resolve));
+    Promise.all([loaded, firstScreen]).then(() => navigator.serviceWorker.register('sw.js'))
+      .catch((error) => console.warn(`No offline play: ${error}`));
   }
 
   // The site has changed since this page loaded when its page, as the service worker or else the
@@ -142,6 +147,7 @@
   };
   const gameConsole = {
     read: async (count) => {
+      showFirstScreen();
       outputLog.giveOutPending();
       await output.drained();
       return lineMode.read(count);
@@ -149,10 +155,14 @@
     write: (bytes) => {
       outputLog.write(bytes);
       output.write(bytes);
+      lineMode.gameWrote();
     },
+    // What the game says of a failure reaches the screen and the screen reader like the rest.
+    writeError: (bytes) => gameConsole.write(bytes),
     // The game breaks its lines between words at the terminal's width.
     columns: () => terminal.cols,
     waitForKey: async () => {
+      showFirstScreen();
       outputLog.giveOutPending();
       await output.drained();
       document.body.classList.add('paused');
@@ -179,6 +189,10 @@
       scrollback: 1000,
     });
     terminal.open(box);
+    // Tab and Shift+Tab leave the terminal for the page's buttons, as everywhere on a page; no
+    // answer the game reads holds a tab. The page says so where a screen reader finds it.
+    terminal.attachCustomKeyEventHandler((event) => event.key !== 'Tab');
+    terminal.textarea.setAttribute('aria-describedby', 'keys-hint');
     // For automation and debugging from the browser's console.
     window.rpgTerminal = terminal;
     lineMode = new LineMode(terminal);
@@ -209,6 +223,9 @@
       terminal.focus();
       try {
         const game = await loading;
+        if (game.savesUnavailable) {
+          gameConsole.write(new TextEncoder().encode(savesUnavailable));
+        }
         await game.ccall('main', 'number', [], [], { async: true });
       } catch (error) {
         terminal.write(`\r\n\r\n[${error}]\r\n`);

@@ -7,11 +7,13 @@
 
 (() => {
   const saveFile = 'chartype1.txt';
-  // The game's own limit for a file it reads whole (maxWholeFileBytes in WholeFile.hpp): anything
-  // larger cannot be a save.
-  const largestSave = 1024 * 1024;
-  // The byte-order marks the game reads: a file of nothing but one holds no text.
-  const marks = ['\xef\xbb\xbf', '\xff\xfe', '\xfe\xff'];
+  // The game's own limit for a file it reads whole, which the build takes from maxWholeFileBytes in
+  // WholeFile.hpp: anything larger cannot be a save.
+  const largestSave = @RPG_LARGEST_FILE@;
+  // The lines of a save that hold numbers, counted from 0: all but the name, line 10.
+  const numberLines = [0, 1, 2, 3, 4, 5, 6, 7, 8, 10, 11];
+  // The game writes text, line ends and tabs, and nothing else below a space.
+  const controlCharacter = /[\x00-\x08\x0b\x0c\x0e-\x1f\x7f]/u;
   // Said after the reload that a loaded save starts.
   const loadedNote = 'rpg-save-loaded';
   // Kept once the player has been told that the browser may clear the save.
@@ -29,11 +31,9 @@
       say('Сохранение загружено из файла.');
     }
 
+    // The save store knows its folder from the start, and its requests wait their turn behind the
+    // first run's read of the storage, so the buttons work while the game still loads.
     document.getElementById('download-save').addEventListener('click', async () => {
-      if (!rpgSaves.folder) {
-        say('Игра ещё загружается.');
-        return;
-      }
       try {
         const bytes = await rpgSaves.read(savePath());
         if (!bytes) {
@@ -55,36 +55,51 @@
 
     document.getElementById('load-save').addEventListener('click', () => chooser.click());
     chooser.addEventListener('change', () => {
-      const [file] = chooser.files;
+      const files = Array.from(chooser.files);
       chooser.value = '';
-      take(file);
+      take(files);
     });
-    // A file dropped on the page is loaded too.
+    // A chooser closed with no file gives the keys back to the game too.
+    chooser.addEventListener('cancel', backToGame);
+    // A file dropped on the page is loaded too; a folder is not a file.
     document.addEventListener('dragover', (event) => event.preventDefault());
     document.addEventListener('drop', (event) => {
       event.preventDefault();
-      take(event.dataTransfer.files[0]);
+      const entries = Array.from(event.dataTransfer.items || [], (item) => item.webkitGetAsEntry && item.webkitGetAsEntry());
+      take(Array.from(event.dataTransfer.files), entries.some((entry) => entry && entry.isDirectory));
     });
 
-    async function take(file) {
-      if (file && !rpgSaves.folder) {
-        say('Игра ещё загружается.');
-      } else if (file) {
-        await load(file);
+    async function take(files, folder = false) {
+      if (files.length === 0) {
+        return backToGame();
+      }
+      if (folder) {
+        say('Это папка, а не файл сохранения: загрузите файл chartype1.txt.');
+      } else if (files.length > 1) {
+        say(`Файлов ${files.length}, а сохранение одно: загрузите один файл.`);
+      } else {
+        await load(files[0]);
       }
       backToGame();
     }
 
-    // The file goes to the browser's storage as it is; the game reads it as it reads any save.
+    // A file that the game could have written goes to the browser's storage as it is; the game reads
+    // it as it reads any save.
     async function load(file) {
       if (file.size > largestSave) {
         say('Это не сохранение игры: файл слишком большой.');
         return;
       }
-      const bytes = new Uint8Array(await file.arrayBuffer());
-      const text = String.fromCharCode(...bytes.subarray(0, 4));
-      if (bytes.length === 0 || marks.includes(text)) {
-        say('Это не сохранение игры: в файле нет текста.');
+      let bytes;
+      try {
+        bytes = new Uint8Array(await file.arrayBuffer());
+      } catch (error) {
+        say('Не удалось прочитать файл: браузер не дал его открыть.');
+        return;
+      }
+      const fault = notASave(bytes);
+      if (fault) {
+        say(`Это не сохранение игры: ${fault}.`);
         return;
       }
       let kept;
@@ -98,14 +113,33 @@
       if ((kept || running) && !window.confirm(question(Boolean(kept), running))) {
         return;
       }
-      if (!(await rpgSaves.storeFromFile(savePath(), bytes, kept))) {
-        say('Не удалось загрузить сохранение');
+      const failure = await rpgSaves.storeFromFile(savePath(), bytes, kept);
+      if (failure) {
+        say(`Не удалось загрузить сохранение: ${failure}.`);
         return;
       }
       // A new run continues the loaded save, as after "Играть снова"; the running one ends with
       // the page.
       sessionStorage.setItem(loadedNote, '1');
       window.location.reload();
+    }
+
+    // Why the game cannot have written `bytes`, or nothing when it could have. The game's own reader
+    // takes any text; only a file the player hands over is held to what the game writes.
+    function notASave(bytes) {
+      const order = bytes[0] === 0xff && bytes[1] === 0xfe ? 'utf-16le' : bytes[0] === 0xfe && bytes[1] === 0xff ? 'utf-16be' : 'utf-8';
+      const text = new TextDecoder(order).decode(bytes);
+      if (text === '') {
+        return 'в файле нет текста';
+      }
+      if (controlCharacter.test(text)) {
+        return 'в файле есть управляющие символы';
+      }
+      const lines = text.split('\n').map((line) => line.replace(/\r$/u, ''));
+      if (!numberLines.every((line) => /^-?[0-9]+$/u.test(lines[line] ?? ''))) {
+        return 'в строках, где игра пишет числа, не числа';
+      }
+      return null;
     }
 
     function question(replacing, running) {

@@ -153,14 +153,17 @@
     }
 
     // Stores `bytes` as the file at `path` from a file the player chose, when what is kept there is
-    // still `expected` (null for none). True once stored; the page then starts a new run.
+    // still `expected` (null for none). Null once stored (the page then starts a new run), else why
+    // not, in the player's words.
     storeFromFile(path, bytes, expected) {
       return this.inTurn(async () => {
         try {
-          return !(await this.replace(path, bytes, expected || undefined));
+          const newer = await this.replace(path, bytes, expected || undefined);
+          return newer ? 'пока вы отвечали, сохранение изменилось в другой вкладке' : null;
         } catch (error) {
           console.warn(`The browser did not store ${path}: ${error}`);
-          return false;
+          return error && error.name === 'QuotaExceededError' ? 'в хранилище браузера нет места'
+            : 'хранилище браузера сейчас недоступно';
         }
       });
     }
@@ -229,6 +232,16 @@
     }
   }
 
-  // The page's one store, which each run of the game uses for its folder.
+  // The page's one store, which each run of the game uses for its folder. The game's folder in
+  // memory is also the database's name, as earlier builds named it.
+  const gameFolder = '/home/web_user/rpg';
   window.rpgSaves = new SaveStore();
+  // The first run's files are read at once, while the rest of the page still loads and the game
+  // compiles; each later run reads them anew.
+  let firstRead = rpgSaves.loadFolder(gameFolder);
+  rpgSaves.readFolder = () => {
+    const files = firstRead || rpgSaves.loadFolder(gameFolder);
+    firstRead = null;
+    return files;
+  };
 })();

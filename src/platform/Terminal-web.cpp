@@ -6,7 +6,7 @@
 #include <emscripten.h>
 
 #include <array>
-#include <iostream>
+#include <ios>
 #include <istream>
 #include <ostream>
 #include <streambuf>
@@ -19,8 +19,9 @@ namespace {
 
 // The page that runs the game hands it a console (Module.rpgConsole): read(count) resolves to at
 // most count bytes the player has entered, none at the end of input; write(bytes) shows bytes;
-// and waitForKey() and columns(), present only when the page shows a real terminal, resolve on the
-// next key and give the terminal's width.
+// writeError(bytes), when present, shows what the game says of a failure (else it goes to the
+// module's error output, as a test reads it); and waitForKey() and columns(), present only when the
+// page shows a real terminal, resolve on the next key and give the terminal's width.
 
 EM_ASYNC_JS(int, readFromPage, (char* buffer, int capacity), {
     const bytes = await Module.rpgConsole.read(capacity);
@@ -30,6 +31,15 @@ EM_ASYNC_JS(int, readFromPage, (char* buffer, int capacity), {
 
 EM_JS(void, writeToPage, (const char* bytes, int count), {
     Module.rpgConsole.write(HEAPU8.slice(bytes, bytes + count));
+});
+
+EM_JS(void, writeErrorToPage, (const char* bytes, int count), {
+    const text = HEAPU8.slice(bytes, bytes + count);
+    if (typeof Module.rpgConsole.writeError === "function") {
+        Module.rpgConsole.writeError(text);
+    } else {
+        err(new TextDecoder().decode(text).replace(new RegExp("\n$"), ""));
+    }
 });
 
 EM_JS(int, pageHasTerminal, (), {
@@ -59,10 +69,16 @@ private:
     std::array<char, 1024> buffer_{};
 };
 
-// Collects what the game writes and hands it to the page on every flush.
+// Collects what the game writes and hands it to the page on every flush, through `handOver`.
 class PageOutput : public std::streambuf {
 public:
-    PageOutput() { resetBuffer(); }
+    using HandOver = void (*)(const char*, int);
+
+    explicit PageOutput(HandOver handOver)
+        : handOver_(handOver)
+    {
+        resetBuffer();
+    }
 
 protected:
     int_type overflow(int_type byte) override
@@ -87,11 +103,12 @@ private:
     void handOver()
     {
         if (pptr() != pbase()) {
-            writeToPage(pbase(), static_cast<int>(pptr() - pbase()));
+            handOver_(pbase(), static_cast<int>(pptr() - pbase()));
         }
         resetBuffer();
     }
 
+    HandOver handOver_;
     std::array<char, 4096> buffer_{};
 };
 
@@ -100,10 +117,15 @@ private:
 TerminalStreams openTerminal()
 {
     static PageInput inputBuffer;
-    static PageOutput outputBuffer;
+    static PageOutput outputBuffer(writeToPage);
+    static PageOutput errorBuffer(writeErrorToPage);
     static std::istream input(&inputBuffer);
     static std::ostream output(&outputBuffer);
+    // Like the standard error stream: each message whole as it is written, after the output before it.
+    static std::ostream errors(&errorBuffer);
     input.tie(&output);
+    errors.tie(&output);
+    errors.setf(std::ios::unitbuf);
 
     // Without a terminal (a test handing over a whole input at once) the page is treated like a
     // pipe: a page break for each clear, and pauses that do not wait.
@@ -117,5 +139,5 @@ TerminalStreams openTerminal()
         // copy can join the rows again.
         screen.rowBreaks = {.atSpace = "\r\n", .inWord = "\n\r"};
     }
-    return {input, output, std::cerr, std::move(screen)};
+    return {input, output, errors, std::move(screen)};
 }

@@ -1,5 +1,6 @@
 // The three browser engines behind one small interface, so that the same steps play in each:
-// open(url), reload(), evaluate(function, ...args), type(text), press(key), pressWithControl(key),
+// fresh() (a new tab in place of the others, for the next scenario), open(url), reload(),
+// evaluate(function, ...args), type(text), press(key), pressWithControl(key), pressWithShift(key),
 // click(selector), foreignRequests(base) and close(). Keys are named as puppeteer names them.
 import { spawn } from 'node:child_process';
 import fs from 'node:fs';
@@ -14,18 +15,27 @@ async function puppeteerDriver(npmDir, options) {
   const puppeteer = createRequire(path.resolve(npmDir, 'package.json'))('puppeteer-core');
   const userDataDir = fs.mkdtempSync(path.join(os.tmpdir(), 'rpg-profile-'));
   process.on('exit', () => fs.rmSync(userDataDir, { recursive: true, force: true }));
-  const requests = [];
+  let requests = [];
   let browser;
   let page;
+  const watch = (tab) => {
+    page = tab;
+    page.on('request', (request) => requests.push(request.url()));
+  };
   const launch = async (more) => {
     browser = await puppeteer.launch({ ...options, userDataDir, ...more });
-    [page] = await browser.pages();
-    page.on('request', (request) => requests.push(request.url()));
+    watch((await browser.pages())[0]);
   };
   await launch({});
   return {
     get browser() { return browser; },
     get page() { return page; },
+    async fresh() {
+      const earlier = await browser.pages();
+      watch(await browser.newPage());
+      requests = [];
+      await Promise.all(earlier.map((tab) => tab.close()));
+    },
     async relaunch(more) {
       await browser.close();
       await launch(more);
@@ -35,11 +45,12 @@ async function puppeteerDriver(npmDir, options) {
     evaluate: (fn, ...args) => page.evaluate(fn, ...args),
     type: (text) => page.keyboard.type(text),
     press: (key) => page.keyboard.press(key),
-    async pressWithControl(key) {
-      await page.keyboard.down('Control');
+    async pressWithControl(key, modifier = 'Control') {
+      await page.keyboard.down(modifier);
       await page.keyboard.press(key);
-      await page.keyboard.up('Control');
+      await page.keyboard.up(modifier);
     },
+    pressWithShift(key) { return this.pressWithControl(key, 'Shift'); },
     click: (selector) => page.click(selector),
     foreignRequests: (base) => requests.filter((url) => !url.startsWith(base) && !url.startsWith('data:')),
     close: () => browser.close(),
@@ -128,17 +139,20 @@ export async function webkit() {
     },
   });
   const session = (method, where, body) => call(method, `/session/${sessionId}${where}`, body);
-  const keyCodes = { Enter: '\uE007', Backspace: '\uE003', Control: '\uE009' };
+  const keyCodes = { Enter: '\uE007', Backspace: '\uE003', Control: '\uE009', Shift: '\uE008', Tab: '\uE004' };
   const keys = (...actions) => session('POST', '/actions', { actions: [{ type: 'key', id: 'keyboard', actions }] });
   const pressKey = (key) => [{ type: 'keyDown', value: keyCodes[key] || key }, { type: 'keyUp', value: keyCodes[key] || key }];
   const evaluate = (fn, ...args) => session('POST', '/execute/sync', { script: `return (${fn}).apply(null, arguments);`, args });
   return {
+    fresh: async () => {},
     open: (url) => session('POST', '/url', { url }),
     reload: () => session('POST', '/refresh', {}),
     evaluate,
     type: (text) => keys(...Array.from(text).flatMap(pressKey)),
     press: (key) => keys(...pressKey(key)),
-    pressWithControl: (key) => keys({ type: 'keyDown', value: keyCodes.Control }, ...pressKey(key), { type: 'keyUp', value: keyCodes.Control }),
+    pressWithControl: (key, modifier = 'Control') => keys({ type: 'keyDown', value: keyCodes[modifier] }, ...pressKey(key),
+      { type: 'keyUp', value: keyCodes[modifier] }),
+    pressWithShift(key) { return this.pressWithControl(key, 'Shift'); },
     async click(selector) {
       const element = await session('POST', '/element', { using: 'css selector', value: selector });
       await session('POST', `/element/${Object.values(element)[0]}/click`, {});

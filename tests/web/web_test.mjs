@@ -1,14 +1,17 @@
 // Plays the web build in a browser engine, the site served from 127.0.0.1 as a static host would.
-// Usage: node web_test.mjs (chromium | firefox | webkit) SITE_DIR NPM_DIR
-//   (game | phone | new-build | editor | storage | savefile CASE_DIR | transcripts CASE_DIR)
+// The browser is started once; each scenario then plays in a tab of its own, its site at an address
+// (a port) of its own, so no storage, cache or service worker of one reaches the next.
+// Usage: node web_test.mjs (chromium | firefox | webkit) SITE_DIR NPM_DIR CASE_DIR SCENARIO...
+//   where a SCENARIO is game, phone, new-build, editor, storage, savefile or transcripts.
+import crypto from 'node:crypto';
 import fs from 'node:fs';
 import http from 'node:http';
 import os from 'node:os';
 import path from 'node:path';
 import * as engines from './drivers.mjs';
 
-const [engine, siteDir, npmDir, scenario, caseDir] = process.argv.slice(2);
-setTimeout(() => fail('timed out'), 170000).unref();
+const [engine, siteDir, npmDir, caseDir, ...scenarioNames] = process.argv.slice(2);
+setTimeout(() => fail('timed out'), 170000 * scenarioNames.length).unref();
 
 function fail(message) {
   console.error(`FAIL: ${message}`);
@@ -39,7 +42,7 @@ const policy = fs.readFileSync(path.join(siteDir, 'index.html'), 'utf8').match(/
 const violations = [];
 // Once a test sets nextBuild, the service worker and the page are those of another build.
 let nextBuild = false;
-const server = http.createServer((request, response) => {
+const serve = (request, response) => {
   const name = new URL(request.url, 'http://127.0.0.1').pathname.replace(/\/$/, '/index.html');
   const headers = { 'Content-Type': types[path.extname(name)] || 'text/javascript' };
   if (path.extname(name) === '.html') {
@@ -68,7 +71,7 @@ const server = http.createServer((request, response) => {
     response.writeHead(error ? 404 : 200, headers);
     response.end(error ? '' : body);
   });
-});
+};
 
 // The terminal's text, with the rows that wrapped at its edge joined again.
 function terminalText() {
@@ -210,13 +213,20 @@ const scenarios = {
         write(data, done);
       };
     });
-    // A pasted class and name, then Backspace over a Cyrillic letter.
-    await driver.evaluate(() => rpgTerminal.paste('w\rИванн'));
+    // Tab leaves the terminal for the buttons, as the page says, and Shift+Tab comes back.
+    await driver.press('Tab');
+    const [left, hint] = await driver.evaluate(() => [document.activeElement.id,
+      document.getElementById(rpgTerminal.textarea.getAttribute('aria-describedby')).textContent]);
+    await driver.pressWithShift('Tab');
+    check(left === 'download-save' && /Tab/.test(hint) && await driver.evaluate(() => document.activeElement === rpgTerminal.textarea),
+      `Tab went to "${left}", the page says "${hint}"`);
+    // Typed ahead: a name begun with the class is shown again after the trainer's speech, then
+    // Backspace over a Cyrillic letter; a key typed ahead of the pause is the pause's.
+    await driver.evaluate(() => rpgTerminal.paste('w\rИв'));
+    await waitFor(driver, /зовут\?\nИв\s*$/);
+    await driver.evaluate(() => rpgTerminal.paste('анн'));
     await driver.press('Backspace');
-    await enter(driver, '');
-    await waitFor(driver, 'получено 200 монет');
-    // The key of a pause is not read again by the menu, which would then repeat.
-    await driver.press('x');
+    await driver.evaluate(() => rpgTerminal.paste('\rx'));
     await waitFor(driver, menuAlone);
     for (const [key, shows] of [['t', 'Здоровья(H)'], ['a', '100 дашь?'], ['y', '-100 монет']]) {
       await enter(driver, key);
@@ -247,6 +257,7 @@ const scenarios = {
     await waitUntil(driver, () => !document.getElementById('game-over').hidden, 'the offer to play again');
     const foreign = await driver.foreignRequests(base);
     check(foreign.length === 0, `requests to other hosts: ${foreign.join(' ')}`);
+    await checkNamedByContent(driver);
   },
 
   // On a phone: taps, an input method, the screen reader's copy of the output, turning the phone,
@@ -439,12 +450,41 @@ const scenarios = {
     check(dialogs.pop().includes('Идущая игра закончится'), 'no question before the game ended');
     await driver.press('Enter');
     await endWithSheet(driver, 'Name = Мерлин\nВы маг');
+    const saveOf = (name) => `200\n20\n0\n20\n200\n50\n200\n50\n20\n${name}\n0\n1\n`;
     for (const [bytes, why] of [[Buffer.alloc(0), 'нет текста'], [Buffer.from('\xef\xbb\xbf', 'latin1'), 'нет текста'],
-      [Buffer.alloc(1024 * 1024 + 1, '1'), 'слишком большой']]) {
+      [Buffer.alloc(1024 * 1024 + 1, '1'), 'слишком большой'], [Buffer.alloc(100), 'управляющие символы'],
+      [Buffer.from('\x89PNG\r\n\x1a\n\0\0\0\rIHDR', 'latin1'), 'управляющие символы'], [Buffer.from('\n'), 'не числа'],
+      [Buffer.from('\xef\xbb\xbf\r\n', 'latin1'), 'не числа'], [Buffer.from(saveOf('Ив\x1b[2Jан')), 'управляющие символы'],
+      [Buffer.from(saveOf('Иван').replace('50\n200', '5O\n200')), 'не числа']]) {
       await upload(bytes);
       await waitUntil(driver, (why) => document.getElementById('save-message').textContent.includes(why), `"${why}"`, why);
       check(windowsSave.equals(Buffer.from(await stored())), 'a file that is no save replaced the save');
     }
+    // Two files dropped at once load neither; a chooser closed with no file gives the keys back.
+    await driver.evaluate(() => {
+      const files = new DataTransfer();
+      ['1\n', '2\n'].forEach((text) => files.items.add(new File([text], 'chartype1.txt')));
+      document.body.dispatchEvent(new DragEvent('drop', { dataTransfer: files, bubbles: true, cancelable: true }));
+    });
+    await waitUntil(driver, () => /Файлов 2/.test(document.getElementById('save-message').textContent), 'the word on two files');
+    const [chooser] = await Promise.all([page.waitForFileChooser(), driver.click('#load-save')]);
+    await chooser.cancel();
+    await waitUntil(driver, () => document.activeElement === rpgTerminal.textarea, 'the keys back in the game');
+    // A save the browser has no room for is not loaded, and the page says why.
+    await driver.evaluate(() => {
+      const transaction = IDBDatabase.prototype.transaction;
+      IDBDatabase.prototype.transaction = function (store, mode, ...rest) {
+        if (mode === 'readwrite') {
+          IDBDatabase.prototype.transaction = transaction;
+          throw new DOMException('No room', 'QuotaExceededError');
+        }
+        return transaction.call(this, store, mode, ...rest);
+      };
+    });
+    answers.push(true);
+    await upload(Buffer.from(saveOf('Иван')));
+    await waitUntil(driver, () => document.getElementById('save-message').textContent
+      === 'Не удалось загрузить сохранение: в хранилище браузера нет места.', 'the reason the save was not loaded');
 
     // Tab B continues the save and saves; tab A, still on the older game, then asks before saving.
     await driver.click('#play-again');
@@ -479,6 +519,8 @@ const scenarios = {
     const steps = [
       ['Backspace after wide characters', () => rpgTerminal.input('Ли日本\x7f\x7fX'), 'ЛиX'],
       ['Backspace after a combining mark', () => rpgTerminal.input('и\u0306\x7f'), 'ЛиX'],
+      ['Ctrl-W after a word and blanks', () => rpgTerminal.input(' a日b  \x17\x7f'), 'ЛиX'],
+      ['Ctrl-U', () => rpgTerminal.input('\x15ЛиX'), 'ЛиX'],
       ['a resize mid-line', () => { rpgTerminal.input('abcdefghij'.repeat(5)); rpgTerminal.resize(17, rpgTerminal.rows); },
         `ЛиX${'abcdefghij'.repeat(5)}`],
       ['Backspace after the resize', () => { rpgTerminal.resize(60, rpgTerminal.rows); rpgTerminal.input('\x7f'); },
@@ -539,6 +581,15 @@ async function checkInstallable(driver, devtools) {
   check(cached.join() === site.join(), `the offline cache holds ${cached.join(', ')}`);
 }
 
+// Every file the page loaded, but the page itself and the icon browsers look for unasked, is named
+// after its content, so a server or cache can never hand a page another build's file by its name.
+async function checkNamedByContent(driver) {
+  const loaded = await driver.evaluate(() => performance.getEntriesByType('resource').map((entry) => new URL(entry.name).pathname.slice(1)));
+  const misnamed = loaded.filter((file) => !['index.html', 'favicon.ico'].includes(file) && !file.includes(
+    `-${crypto.createHash('sha256').update(fs.readFileSync(path.join(siteDir, file))).digest('hex').slice(0, 16)}.`));
+  check(loaded.length >= 7 && misnamed.length === 0, `not named by content: ${misnamed.join(', ')} of ${loaded.join(', ')}`);
+}
+
 // The page's policy refuses a script written into the page, and the browser reports it; that
 // report is the one violation a test expects.
 async function checkPolicyRefusesInlineScript(driver) {
@@ -580,14 +631,29 @@ async function playTranscript(page, base, name) {
   check(run.left.length === 0, `files left behind: ${run.left}`);
 }
 
-await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+// One scenario in a fresh tab, with its site at an address of its own.
+async function play(driver, scenario) {
+  nextBuild = false;
+  violations.length = 0;
+  await driver.fresh();
+  const server = http.createServer(serve);
+  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+  const failure = await scenarios[scenario](driver, `http://127.0.0.1:${server.address().port}`).then(async () => {
+    // A report sent as the scenario ends still arrives.
+    await new Promise((resolve) => setTimeout(resolve, 500));
+    return violations.length > 0 ? new Error(`the page's policy was violated: ${violations.join(', ')}`) : null;
+  }, (error) => error);
+  server.closeAllConnections();
+  server.close();
+  console.log(failure ? `FAIL: ${engine} ${scenario}: ${failure.message}` : `ok: ${engine} ${scenario}`);
+  return !failure;
+}
+
 const driver = await engines[engine](npmDir);
-const failure = await scenarios[scenario](driver, `http://127.0.0.1:${server.address().port}`).then(async () => {
-  // A report sent as the test ends still arrives.
-  await new Promise((resolve) => setTimeout(resolve, 500));
-  return violations.length > 0 ? new Error(`the page's policy was violated: ${violations.join(', ')}`) : null;
-}, (error) => error);
+const failed = [];
+for (const scenario of scenarioNames) {
+  (await play(driver, scenario)) || failed.push(scenario);
+}
 await driver.close();
 // Whatever the browser left open ends with the test.
-failure ? fail(failure.message) : console.log(`ok: ${engine} ${scenario}`);
-process.exit(0);
+failed.length > 0 ? fail(`${engine}: ${failed.join(', ')}`) : process.exit(0);

@@ -1,0 +1,100 @@
+// Benchmark: how long a player waits for the page's first prompt, against the floor that any page
+// built on xterm.js has. A script, not a test: it prints its figures and fails on nothing slow.
+// Usage: node bench/web-start.mjs [BUILD_DIR [RUNS]]   (after cmake --build --preset web)
+// BUILD_DIR (build-web) holds the site and the page's packages; RUNS is 5 unless given.
+//
+// For each engine (headless Chromium and Firefox), the two pages are loaded in turn, RUNS times
+// each, interleaved, every load in a browser started afresh on a new profile, so nothing is cached
+// and no service worker is there yet. A load's time runs from the start of navigation to the moment
+// the terminal first shows the class list "(R)ogue" (the floor page writes just that line), as the
+// page itself measures it with performance.now().
+import fs from 'node:fs';
+import http from 'node:http';
+import os from 'node:os';
+import path from 'node:path';
+import { createRequire } from 'node:module';
+
+const repo = path.resolve(path.dirname(new URL(import.meta.url).pathname), '..');
+const build = path.resolve(process.argv[2] || path.join(repo, 'build-web'));
+const runs = Number(process.argv[3] || 5);
+const siteDir = path.join(build, 'site');
+const puppeteer = createRequire(path.join(build, 'npm', 'package.json'))('puppeteer-core');
+
+// The floor: a page that loads only the site's own xterm.js and xterm.css and writes one line.
+const site = fs.readdirSync(siteDir);
+const xtermScript = site.find((file) => /^xterm(-[0-9a-f]+)?\.js$/.test(file));
+const xtermStyle = site.find((file) => /^xterm(-[0-9a-f]+)?\.css$/.test(file));
+const floorPage = `<!doctype html><html><head><meta charset="utf-8"><link rel="stylesheet" href="/${xtermStyle}">
+<script src="/${xtermScript}" defer></script><script src="/floor.js" defer></script></head>
+<body style="margin:0;height:100vh"><div id="terminal" style="height:100%"></div></body></html>`;
+const floorScript = `window.rpgTerminal = new Terminal({ cols: 80, rows: 25 });
+rpgTerminal.open(document.getElementById('terminal'));
+rpgTerminal.write('(W)arrior (M)age (R)ogue');`;
+
+const types = { '.html': 'text/html; charset=utf-8', '.css': 'text/css', '.wasm': 'application/wasm', '.js': 'text/javascript' };
+const server = http.createServer((request, response) => {
+  const name = new URL(request.url, 'http://127.0.0.1').pathname.replace(/\/$/, '/index.html');
+  const extension = path.extname(name);
+  const headers = { 'Content-Type': types[extension] || 'application/octet-stream' };
+  if (name === '/floor/index.html' || name === '/floor.js') {
+    response.writeHead(200, headers);
+    return response.end(name === '/floor.js' ? floorScript : floorPage);
+  }
+  const file = path.join(siteDir, path.normalize(name));
+  fs.readFile(file, (error, body) => {
+    // As any static server does, so that a browser may reuse what the page preloaded.
+    if (!error) {
+      headers['Last-Modified'] = fs.statSync(file).mtime.toUTCString();
+    }
+    response.writeHead(error ? 404 : 200, headers);
+    response.end(error ? '' : body);
+  });
+});
+await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+const base = `http://127.0.0.1:${server.address().port}`;
+
+const engines = {
+  chromium: {
+    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
+      '--disable-component-update', '--disable-sync'],
+  },
+  firefox: { browser: 'firefox', executablePath: process.env.FIREFOX || '/usr/bin/firefox-esr' },
+};
+
+// The milliseconds from the start of navigation to the class list on the screen.
+async function firstPrompt(engine, url) {
+  const userDataDir = fs.mkdtempSync(path.join(os.tmpdir(), 'rpg-bench-'));
+  const browser = await puppeteer.launch({ ...engines[engine], userDataDir });
+  try {
+    const [page] = await browser.pages();
+    await page.goto(url, { waitUntil: 'commit' }).catch(() => page.goto(url));
+    const shown = await page.waitForFunction(() => {
+      const buffer = window.rpgTerminal && rpgTerminal.buffer.active;
+      for (let row = 0; buffer && row < buffer.length; row += 1) {
+        if (buffer.getLine(row).translateToString().includes('(R)ogue')) {
+          return performance.now();
+        }
+      }
+      return false;
+    }, { polling: 5, timeout: 30000 });
+    return Math.round(await shown.jsonValue());
+  } finally {
+    await browser.close();
+    // Firefox may still be writing its profile as it exits.
+    fs.rmSync(userDataDir, { recursive: true, force: true, maxRetries: 20, retryDelay: 100 });
+  }
+}
+
+const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
+for (const engine of Object.keys(engines)) {
+  const times = { page: [], floor: [] };
+  for (let run = 0; run < runs; run += 1) {
+    times.page.push(await firstPrompt(engine, `${base}/`));
+    times.floor.push(await firstPrompt(engine, `${base}/floor/`));
+  }
+  const [page, floor] = [median(times.page), median(times.floor)];
+  console.log(`${engine}: page ${page} ms [${times.page.join(' ')}], xterm.js alone ${floor} ms `
+    + `[${times.floor.join(' ')}], ratio ${(page / floor).toFixed(2)}`);
+}
+server.close();
