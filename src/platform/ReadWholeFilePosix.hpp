@@ -45,11 +45,12 @@ inline ReadAll readAll(int fd, std::string& bytes)
 
 inline void readRegularFile(int fd, const struct stat& status, WholeFile& file)
 {
-    const auto size = static_cast<std::size_t>(status.st_size);
-    if (size > maxWholeFileBytes) {
+    // Compared as the file's own 64-bit size: on a 32-bit system a size_t would cut it down.
+    if (status.st_size > static_cast<off_t>(maxWholeFileBytes)) {
         file = failedToRead(std::string(fileTooLargeReason));
         return;
     }
+    const auto size = static_cast<std::size_t>(status.st_size);
     file.outcome = WholeFile::Outcome::read;
     file.bytes.reserve(size + 1);
     switch (readAll(fd, file.bytes)) {
