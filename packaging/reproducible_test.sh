@@ -5,7 +5,8 @@
 # time zone and the locale. The first has SOURCE_DATE_EPOCH set to the last commit's time; the
 # second leaves it unset, so the build must find that time in git by itself.
 #
-#   bash packaging/reproducible_test.sh [deb] [zip] [site]     (default: all three)
+#   bash packaging/reproducible_test.sh [deb] [zip] [site] [deb-arm64] [deb-armhf]
+# (default: the first three; the ARM packages are checked in CI's ARM stage)
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
@@ -41,6 +42,11 @@ build() {
         cmake --build --preset windows >/dev/null
         cpack --preset windows >/dev/null
         cp build-windows/rpg-*.zip out/ ;;
+      deb-arm64 | deb-armhf)
+        cmake --preset "linux-${artifact#deb-}" -DRPG_BUILD_TESTS=OFF >/dev/null
+        cmake --build --preset "linux-${artifact#deb-}" >/dev/null
+        cpack --preset "linux-${artifact#deb-}" >/dev/null
+        cp build-"${artifact#deb-}"/rpg_*.deb out/ ;;
       site)
         cmake --preset web -DRPG_BUILD_TESTS=OFF >/dev/null
         cmake --build --preset web >/dev/null
