@@ -20,7 +20,7 @@ std::size_t characterLength(std::string_view text)
 // A stray byte shows as the replacement character, one cell wide.
 int cellsOf(std::string_view character)
 {
-    return cellWidth(codePointOf(character).value_or(U'\uFFFD'));
+    return cellWidth(codePointOf(character).value_or(replacementCodePoint));
 }
 
 bool isSpace(std::string_view character)

@@ -3,6 +3,8 @@
 #include "core/Game.hpp"
 #include "core/ReadChoice.hpp"
 
+#include <optional>
+
 namespace {
 
 void showMainMenu(Console& console)

@@ -76,7 +76,11 @@ std::optional<NameLine> readNameLine(std::istream& in)
             continue;
         }
         // A name is shown and saved, so a broken character is kept only as a visible mark.
-        line.name += isWellFormedUtf8(*character) ? std::string_view(*character) : replacementCharacter;
+        if (isWellFormedUtf8(*character)) {
+            line.name += *character;
+        } else {
+            appendUtf8(line.name, replacementCodePoint);
+        }
         ++kept;
     }
     return line;

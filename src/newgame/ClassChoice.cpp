@@ -4,7 +4,10 @@
 #include "core/ReadChoice.hpp"
 
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
+#include <utility>
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "platform/DurableFileSteps.hpp"
 
+#include "platform/FileDescriptors.hpp"
 #include "platform/OwnLinks-posix.hpp"
-#include "platform/WriteAll.hpp"
 
 #include <cerrno>
 #include <cstdio>
@@ -25,7 +25,8 @@ std::optional<mode_t> permissionsOf(const std::filesystem::path& file)
 
 bool fillAndClose(int fd, std::optional<mode_t> permissions, std::string_view content)
 {
-    const bool filled = (!permissions || ::fchmod(fd, *permissions) == 0) && writeAll(fd, content) && ::fsync(fd) == 0;
+    const bool filled
+        = (!permissions || ::fchmod(fd, *permissions) == 0) && descriptors::writeAll(fd, content) && ::fsync(fd) == 0;
     const bool closed = ::close(fd) == 0;
     return filled && closed;
 }

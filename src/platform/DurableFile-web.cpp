@@ -1,7 +1,7 @@
 #include "platform/DurableFileSteps.hpp"
 
+#include "platform/FileDescriptors.hpp"
 #include "platform/WholeFile.hpp"
-#include "platform/WriteAll.hpp"
 
 #include <emscripten.h>
 
@@ -44,7 +44,7 @@ NewFile writeNewFile(
     if (fd < 0) {
         return errno == EEXIST ? NewFile::nameTaken : NewFile::notCreated;
     }
-    const bool written = writeAll(fd, content);
+    const bool written = descriptors::writeAll(fd, content);
     const bool closed = ::close(fd) == 0;
     return written && closed ? NewFile::written : NewFile::notWritten;
 }

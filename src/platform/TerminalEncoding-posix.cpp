@@ -138,7 +138,7 @@ protected:
         std::string_view pending(raw.data(), static_cast<std::size_t>(source_.sgetn(raw.data(), available)));
         text_.clear();
         while (!conversion_.convert(pending, text_)) {
-            text_ += replacementCharacter;
+            appendUtf8(text_, replacementCodePoint);
             pending.remove_prefix(1);
         }
         setg(text_.data(), text_.data(), text_.data() + text_.size());

@@ -1,16 +1,18 @@
 #include "platform/WholeFile.hpp"
 
+#include "platform/FileDescriptors.hpp"
 #include "platform/OwnLinks-posix.hpp"
-#include "platform/ReadWholeFilePosix.hpp"
+
+#include <utility>
 
 WholeFile readWholeFile(const std::filesystem::path& path)
 {
-    const LinkEnd end = followOwnLinks(path);
+    LinkEnd end = followOwnLinks(path);
     if (end.path.empty()) {
-        return failedToRead(end.reason);
+        return {WholeFile::Outcome::failed, {}, std::move(end.reason)};
     }
     if (!end.isRegularFile) {
         return {};
     }
-    return readWholeFileWithPosixCalls(end.path.c_str());
+    return descriptors::readWholeFile(end.path.c_str());
 }

@@ -1,11 +1,13 @@
 #include "platform/WholeFile.hpp"
 
 #include "platform/SharingRetry-win32.hpp"
+#include "platform/WholeFileRead.hpp"
 #include "text/Utf16.hpp"
 
-#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <windows.h>
@@ -27,22 +29,14 @@ std::string systemReason(DWORD error)
                            : utf16ToUtf8(std::u16string(message.begin(), message.end()));
 }
 
-// Reads to the end, or to one byte past the limit, so a file that grows meanwhile is cut off.
-bool readAll(HANDLE handle, std::string& bytes)
+// The shared loop's steps are far below what a DWORD holds.
+std::optional<std::size_t> readSome(HANDLE handle, char* into, std::size_t count)
 {
-    constexpr std::size_t readStep = std::size_t{64} * 1024;
-    while (bytes.size() <= maxWholeFileBytes) {
-        const std::size_t before = bytes.size();
-        const auto step = static_cast<DWORD>(std::min(readStep, maxWholeFileBytes + 1 - before));
-        bytes.resize(before + step);
-        DWORD got = 0;
-        const bool readSome = ::ReadFile(handle, bytes.data() + before, step, &got, nullptr) != 0;
-        bytes.resize(before + got);
-        if (!readSome || got == 0) {
-            return readSome;
-        }
+    DWORD got = 0;
+    if (::ReadFile(handle, into, static_cast<DWORD>(count), &got, nullptr) == 0) {
+        return std::nullopt;
     }
-    return true;
+    return got;
 }
 
 std::uint64_t sizeOf(const BY_HANDLE_FILE_INFORMATION& information)
@@ -67,11 +61,10 @@ bool readOnce(const std::filesystem::path& path, WholeFile& file)
     if (done && ::GetFileType(handle) == FILE_TYPE_DISK
         && (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
         file.outcome = WholeFile::Outcome::read;
-        if (sizeOf(information) <= maxWholeFileBytes) {
-            file.bytes.reserve(static_cast<std::size_t>(sizeOf(information)) + 1);
-            done = readAll(handle, file.bytes);
-        }
-        if (sizeOf(information) > maxWholeFileBytes || file.bytes.size() > maxWholeFileBytes) {
+        const wholefile::Read read = wholefile::readRegularFile(sizeOf(information), file.bytes,
+            [handle](char* into, std::size_t count) { return readSome(handle, into, count); });
+        done = read != wholefile::Read::failed;
+        if (read == wholefile::Read::tooLarge) {
             file = {WholeFile::Outcome::failed, {}, std::string(fileTooLargeReason)};
         }
     }

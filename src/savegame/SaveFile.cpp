@@ -9,6 +9,7 @@
 #include "platform/DurableFile.hpp"
 #include "platform/WholeFile.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>

@@ -2,6 +2,7 @@
 
 #include "text/Utf8.hpp"
 
+#include <algorithm>
 #include <cstddef>
 
 namespace {
@@ -9,21 +10,6 @@ namespace {
 constexpr char32_t firstHighSurrogate = 0xD800;
 constexpr char32_t firstLowSurrogate = 0xDC00;
 constexpr char32_t firstSupplementary = 0x10000;
-
-// The code point of a sequence already known to be well-formed and `length` bytes long.
-char32_t decodeSequence(std::string_view sequence)
-{
-    const auto lead = static_cast<unsigned char>(sequence.front());
-    if (sequence.size() == 1) {
-        return lead;
-    }
-    // The lead keeps 7 - length bits of the code point, each continuation byte six more.
-    char32_t codePoint = lead & (0x7FU >> sequence.size());
-    for (const char byte : sequence.substr(1)) {
-        codePoint = (codePoint << 6U) | (static_cast<unsigned char>(byte) & 0x3FU);
-    }
-    return codePoint;
-}
 
 void appendUtf16(std::u16string& units, char32_t codePoint)
 {
@@ -75,14 +61,10 @@ std::u16string utf8ToUtf16(std::string_view text)
     std::u16string units;
     units.reserve(text.size());
     while (!text.empty()) {
+        // A byte that starts no well-formed sequence is one U+FFFD on its own.
         const std::size_t length = wellFormedSequenceLength(text);
-        if (length == 0) {
-            units += static_cast<char16_t>(replacementCodePoint);
-            text.remove_prefix(1);
-            continue;
-        }
-        appendUtf16(units, decodeSequence(text.substr(0, length)));
-        text.remove_prefix(length);
+        appendUtf16(units, codePointOf(text.substr(0, length)).value_or(replacementCodePoint));
+        text.remove_prefix(std::max<std::size_t>(length, 1));
     }
     return units;
 }

@@ -5,9 +5,6 @@
 
 // UTF-16 as the game meets it: in files with a byte-order mark and in the Windows console.
 
-// U+FFFD, put in place of an unpaired surrogate or of bytes that are not well-formed UTF-8.
-inline constexpr char32_t replacementCodePoint = 0xFFFD;
-
 bool isHighSurrogate(char32_t unit);
 bool isLowSurrogate(char32_t unit);
 

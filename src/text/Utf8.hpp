@@ -7,8 +7,9 @@
 
 // The facts about UTF-8 that the game and the platform layer share, kept in one place.
 
-// U+FFFD, the character shown in place of one that cannot be read.
-inline constexpr std::string_view replacementCharacter = "\xEF\xBF\xBD";
+// U+FFFD, the character shown in place of one that cannot be read: bytes that are not well-formed
+// UTF-8, half of a UTF-16 surrogate pair, a byte that a terminal's 8-bit character set has no character for.
+inline constexpr char32_t replacementCodePoint = 0xFFFD;
 
 // True for 80 to BF, the bytes that continue a character.
 bool isContinuationByte(unsigned char byte);

@@ -6,6 +6,7 @@
 #include "core/ReadChoice.hpp"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
