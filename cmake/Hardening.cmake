@@ -8,7 +8,8 @@
 #   checks the sizes of copies into buffers whose size the compiler knows.
 # - -fstack-clash-protection: a large stack frame is touched page by page, so it cannot jump over
 #   the guard page into another mapping.
-# - -fcf-protection (x86 only): the landing pads and shadow-stack marks that Intel CET checks.
+# - -fcf-protection (x86 only): the landing pads and shadow-stack marks that Intel CET checks;
+#   -mbranch-protection=standard is 64-bit ARM's: signed return addresses and BTI landing pads.
 # - PIE, -z relro -z now, -z noexecstack: the program loads at a random address, its tables of
 #   library functions are resolved at start and then made read-only, and its stack cannot run code.
 # - Windows: the stack protector, its support library (libssp) linked into rpg.exe as the rest of
@@ -79,6 +80,10 @@ endif()
 check_cxx_compiler_flag(-fcf-protection RPG_HAVE_CF_PROTECTION)
 if(RPG_HAVE_CF_PROTECTION)
   rpg_harden_compile("-f(no-)?cf-protection" -fcf-protection)
+endif()
+check_cxx_compiler_flag(-mbranch-protection=standard RPG_HAVE_BRANCH_PROTECTION)
+if(RPG_HAVE_BRANCH_PROTECTION)
+  rpg_harden_compile("-mbranch-protection" -mbranch-protection=standard)
 endif()
 
 if(NOT " ${CMAKE_CXX_FLAGS} ${CMAKE_EXE_LINKER_FLAGS} " MATCHES " -(f(no-)?(pie|PIE)|no-pie) ")

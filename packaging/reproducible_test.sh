@@ -2,12 +2,13 @@
 # Builds the Debian package, the Windows zip and the web site once more from the commit checked
 # out, in a fresh checkout, and fails unless they are the same bytes as those of this folder's own
 # build trees (build-deb, build-windows, build-web; each brought up to date first, so CI's own
-# builds are reused). The second build differs from the first in everything a reproducible build
+# builds are reused; build-arm64 and build-armhf too when asked for). The second build differs from the first in everything a reproducible build
 # must not depend on: the folder (its name and depth), the time, the umask, the time zone, the
 # locale, and whether SOURCE_DATE_EPOCH is set (without it, the build finds that time in git).
 # Run it on a clean checkout: uncommitted changes would be in the first build only.
 #
-#   bash packaging/reproducible_test.sh [deb] [zip] [site]     (default: all three)
+#   bash packaging/reproducible_test.sh [deb] [zip] [site] [deb-arm64] [deb-armhf]
+# (default: the first three; the ARM packages are checked in CI's ARM stage)
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
@@ -38,6 +39,13 @@ build() {
         rm -f build-windows/rpg-*.zip
         cpack --preset windows >/dev/null
         cp build-windows/rpg-*.zip "$out/" ;;
+      deb-arm64 | deb-armhf)
+        preset=linux-${artifact#deb-}
+        [ -f "build-${artifact#deb-}/CMakeCache.txt" ] || cmake --preset "$preset" -DRPG_BUILD_TESTS=OFF >/dev/null
+        cmake --build --preset "$preset" --target rpg >/dev/null
+        rm -f "build-${artifact#deb-}"/rpg_*.deb
+        cpack --preset "$preset" >/dev/null
+        cp "build-${artifact#deb-}"/rpg_*.deb "$out/" ;;
       site)
         [ -f build-web/CMakeCache.txt ] || cmake --preset web -DRPG_BUILD_TESTS=OFF >/dev/null
         cmake --build --preset web >/dev/null

@@ -125,9 +125,9 @@ TEST(NameInput, KeepsElevenCharactersAndDropsTheRestOfTheLine)
 TEST(NameInput, DropsControlCharactersBeforeCounting)
 {
     // An arrow key, a delete, a tab, a NUL and the carriage return of a Windows line end.
-    ScriptedConsole screen("\x1b[AIv\x7F\tan" + std::string(1, '\0')
-        + "\x01"
-          "ABCDEFGHIJ\r\nafter\n");
+    using namespace std::string_literals;
+    ScriptedConsole screen("\x1b[AIv\x7F\tan\0\x01"
+                           "ABCDEFGHIJ\r\nafter\n"s);
     EXPECT_EQ(nameFrom(screen), "[AIvanABCDE");
     EXPECT_EQ(nameFrom(screen), "after");
 

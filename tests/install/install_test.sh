@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs a build into a temporary prefix and plays through the installed launcher the way a
 # player would: from any folder, with the save kept in the player's own game folder.
-# Usage: install_test.sh BUILD_DIR
+# Usage: install_test.sh BUILD_DIR [EMULATOR]   (EMULATOR: the command that runs a cross build's game)
 set -euo pipefail
 
 fail() {
@@ -9,7 +9,8 @@ fail() {
     exit 1
 }
 
-[ "$#" -eq 1 ] || { printf 'usage: %s BUILD_DIR\n' "$0" >&2; exit 2; }
+[ "$#" -ge 1 ] && [ "$#" -le 2 ] || { printf 'usage: %s BUILD_DIR [EMULATOR]\n' "$0" >&2; exit 2; }
+emulator=${2:-}
 build=$(cd -- "$1" && pwd) || fail "no build folder $1"
 [ -f "$build/CMakeCache.txt" ] || fail "$build is not a configured build folder"
 source_dir=$(cd -- "$(dirname -- "$0")/../.." && pwd)
@@ -37,6 +38,14 @@ mkdir -p -- "$home" "$data_home" "$tmp/first start" "$tmp/second start"
 
 cmake --install "$build" --prefix "$prefix" >"$tmp/install.log" 2>&1 ||
     { cat "$tmp/install.log" >&2; fail "cmake --install into $prefix failed"; }
+
+# A cross build's game runs here only under its emulator, so the installed one is put inside it.
+emulate() {
+    [ -n "$emulator" ] || return 0
+    mv -- "$1" "$1.target"
+    printf '#!/bin/sh\nexec %s "$0.target"\n' "$emulator" >"$1"
+    chmod 755 -- "$1"
+}
 
 # Runs the launcher with a clean environment so the player's real folders are never touched.
 # Usage: play CWD STDIN NAME LAUNCHER [VAR=VALUE...]; leaves $tmp/NAME.out, NAME.err and $status.
@@ -68,6 +77,7 @@ launcher="$prefix/$bindir/rpg"
 cmp -s "$source_dir/Intro.txt" "$prefix/$datadir/rpg/Intro.txt" ||
     fail "the installed Intro.txt differs from the project's"
 sh -n "$launcher" || fail "the launcher is not valid sh"
+emulate "$prefix/$libexecdir/rpg/rpg"
 
 # The desktop's menu entry and the software centres' metadata pass their validators, without a
 # warning, and the entry starts the installed command and names an installed icon.
@@ -193,6 +203,7 @@ dpkg-deb -x "$tmp/package"/rpg_*.deb "$tmp/unpacked"
     share/icons/hicolor/scalable/apps/$app_id.svg share/man/man6/rpg.6.gz \
     share/metainfo/$app_id.metainfo.xml share/rpg/Intro.txt | sort)" ] ||
     fail "the package holds other files: $(cd "$tmp/unpacked" && find . -type f | sort)"
+emulate "$tmp/unpacked/usr/libexec/rpg/rpg"
 packaged_home="$tmp/packaged data"
 play "$tmp/first start" $'r\nLis\ns\nm\n' packaged "$tmp/unpacked/usr/games/rpg" XDG_DATA_HOME="$packaged_home"
 expect_status 0 packaged
