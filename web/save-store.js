@@ -70,8 +70,8 @@
   }
 
   // Whether the browser may keep a database of this name: false only when it lists the site's
-  // databases and that name is not among them. Making the database to learn that it was empty costs
-  // a fresh profile far more than asking.
+  // databases and that name is not among them. On a fresh profile, asking is quicker than making
+  // the database to learn that it is empty, and leaves the browser no database to write.
   async function mayExist(name) {
     if (typeof indexedDB === 'undefined' || typeof indexedDB.databases !== 'function') {
       return true;
