@@ -1,13 +1,17 @@
 // Benchmark: how long a player waits for the page's first prompt, against the floor that any page
 // built on xterm.js has. A script, not a test: it prints its figures and fails on nothing slow.
-// Usage: node bench/web-start.mjs [BUILD_DIR [RUNS]]   (after cmake --build --preset web)
-// BUILD_DIR (build-web) holds the site and the page's packages; RUNS is 5 unless given.
+// Usage: node bench/web-start.mjs [BUILD_DIR [RUNS [EARLIER_SITE]]]   (after cmake --build --preset web)
+// BUILD_DIR (build-web) holds the site and the page's packages; RUNS is 5 unless given. EARLIER_SITE,
+// another build's site folder (say, main's build-web/site), is timed in the same turns, so that a
+// change is compared with what it changes on the same busy machine.
 //
-// For each engine (headless Chromium and Firefox), the two pages are loaded in turn, RUNS times
-// each, interleaved, every load in a browser started afresh on a new profile, so nothing is cached
-// and no service worker is there yet. A load's time runs from the start of navigation to the moment
-// the terminal first shows the class list "(R)ogue" (the floor page writes just that line), as the
-// page itself measures it with performance.now().
+// For each engine (headless Chromium and Firefox), the pages are loaded in turn, RUNS times each,
+// interleaved, every load in a browser started afresh on a new profile, so nothing is cached and no
+// service worker is there yet. A load's time runs from the start of navigation to the moment the
+// terminal first holds the class list "(R)ogue" (the floor page writes just that line), as the page
+// itself measures it with performance.now(), looking every 5 ms from the document's start: a watch
+// started from outside would wait for the browser to report the navigation, or for the page's load
+// event, which may come after the prompt.
 import fs from 'node:fs';
 import http from 'node:http';
 import os from 'node:os';
@@ -18,6 +22,7 @@ const repo = path.resolve(path.dirname(new URL(import.meta.url).pathname), '..')
 const build = path.resolve(process.argv[2] || path.join(repo, 'build-web'));
 const runs = Number(process.argv[3] || 5);
 const siteDir = path.join(build, 'site');
+const earlierDir = process.argv[4] && path.resolve(process.argv[4]);
 const puppeteer = createRequire(path.join(build, 'npm', 'package.json'))('puppeteer-core');
 
 // The floor: a page that loads only the site's own xterm.js and xterm.css and writes one line.
@@ -40,7 +45,8 @@ const server = http.createServer((request, response) => {
     response.writeHead(200, headers);
     return response.end(name === '/floor.js' ? floorScript : floorPage);
   }
-  const file = path.join(siteDir, path.normalize(name));
+  const earlier = name.startsWith('/earlier/');
+  const file = path.join(earlier ? earlierDir : siteDir, path.normalize(earlier ? name.slice('/earlier'.length) : name));
   fs.readFile(file, (error, body) => {
     // As any static server does, so that a browser may reuse what the page preloaded.
     if (!error) {
@@ -62,22 +68,30 @@ const engines = {
   firefox: { browser: 'firefox', executablePath: process.env.FIREFOX || '/usr/bin/firefox-esr' },
 };
 
+// Runs in the page from its start: notes when the terminal first holds the class list.
+function watchForPrompt() {
+  const watch = setInterval(() => {
+    const buffer = window.rpgTerminal && window.rpgTerminal.buffer.active;
+    for (let row = 0; buffer && row < buffer.length; row += 1) {
+      if (buffer.getLine(row).translateToString().includes('(R)ogue')) {
+        window.rpgBenchPrompt = performance.now();
+        clearInterval(watch);
+        return;
+      }
+    }
+  }, 5);
+}
+
 // The milliseconds from the start of navigation to the class list on the screen.
 async function firstPrompt(engine, url) {
   const userDataDir = fs.mkdtempSync(path.join(os.tmpdir(), 'rpg-bench-'));
   const browser = await puppeteer.launch({ ...engines[engine], userDataDir });
   try {
     const [page] = await browser.pages();
-    await page.goto(url, { waitUntil: 'commit' }).catch(() => page.goto(url));
-    const shown = await page.waitForFunction(() => {
-      const buffer = window.rpgTerminal && rpgTerminal.buffer.active;
-      for (let row = 0; buffer && row < buffer.length; row += 1) {
-        if (buffer.getLine(row).translateToString().includes('(R)ogue')) {
-          return performance.now();
-        }
-      }
-      return false;
-    }, { polling: 5, timeout: 30000 });
+    await page.evaluateOnNewDocument(watchForPrompt);
+    const navigation = page.goto(url).catch(() => {});
+    const shown = await page.waitForFunction(() => window.rpgBenchPrompt, { polling: 50, timeout: 30000 });
+    await navigation;
     return Math.round(await shown.jsonValue());
   } finally {
     await browser.close();
@@ -87,14 +101,17 @@ async function firstPrompt(engine, url) {
 }
 
 const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
+const pages = { page: '/', floor: '/floor/', ...(earlierDir && { earlier: '/earlier/' }) };
 for (const engine of Object.keys(engines)) {
-  const times = { page: [], floor: [] };
+  const times = Object.fromEntries(Object.keys(pages).map((name) => [name, []]));
   for (let run = 0; run < runs; run += 1) {
-    times.page.push(await firstPrompt(engine, `${base}/`));
-    times.floor.push(await firstPrompt(engine, `${base}/floor/`));
+    for (const [name, where] of Object.entries(pages)) {
+      times[name].push(await firstPrompt(engine, `${base}${where}`));
+    }
   }
-  const [page, floor] = [median(times.page), median(times.floor)];
+  const [page, floor, earlier] = [median(times.page), median(times.floor), earlierDir && median(times.earlier)];
   console.log(`${engine}: page ${page} ms [${times.page.join(' ')}], xterm.js alone ${floor} ms `
-    + `[${times.floor.join(' ')}], ratio ${(page / floor).toFixed(2)}`);
+    + `[${times.floor.join(' ')}], ratio ${(page / floor).toFixed(2)}`
+    + (earlierDir ? `; earlier page ${earlier} ms [${times.earlier.join(' ')}], ratio ${(earlier / floor).toFixed(2)}` : ''));
 }
 server.close();

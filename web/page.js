@@ -95,10 +95,14 @@
 
   // Once the page has been visited, the whole site is kept by the browser and plays offline.
   // A new build's worker takes over at once; a running game keeps its own build.
-  // Kept only once the page has loaded and the game first waits for the player, so that fetching
-  // the site again does not slow the first screen.
+  // Kept only once the page has loaded and the terminal has drawn what the game wrote before it
+  // first waited for the player, so that fetching the site again does not slow the first screen.
   let showFirstScreen;
   const firstScreen = new Promise((resolve) => { showFirstScreen = resolve; });
+  let firstWait = () => {
+    firstWait = () => {};
+    terminal.write('', () => requestAnimationFrame(() => setTimeout(showFirstScreen)));
+  };
   if ('serviceWorker' in navigator) {
     const loaded = new Promise((resolve) => window.addEventListener('load', resolve));
     Promise.all([loaded, firstScreen]).then(() => navigator.serviceWorker.register('sw.js'))
@@ -147,7 +151,7 @@
   };
   const gameConsole = {
     read: async (count) => {
-      showFirstScreen();
+      firstWait();
       outputLog.giveOutPending();
       await output.drained();
       return lineMode.read(count);
@@ -162,7 +166,7 @@
     // The game breaks its lines between words at the terminal's width.
     columns: () => terminal.cols,
     waitForKey: async () => {
-      showFirstScreen();
+      firstWait();
       outputLog.giveOutPending();
       await output.drained();
       document.body.classList.add('paused');

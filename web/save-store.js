@@ -9,6 +9,10 @@
 // start of a run, nothing is stored in that run, so nothing the browser kept is ever replaced by a
 // game that could not see it. Nor is a save replaced that changed since this page last loaded or
 // stored it (another tab, a page back from the browser's history) unless the player agrees.
+//
+// A run starts sooner where the browser can list the site's databases: when none has the folder's
+// name, there is nothing to read, and the database is made only by the first save. A save another
+// tab makes in the meantime is still caught, as a file that was not there when the run started.
 'use strict';
 
 (() => {
@@ -20,6 +24,9 @@
   // Errors that say the browser dropped the connection or the transaction on it (the site's storage
   // cleared, the database closed), not that it refused what was asked.
   const droppedConnection = new Set(['InvalidStateError', 'AbortError', 'UnknownError']);
+
+  // How long a run waits for the browser's list of databases before it opens the database anyway.
+  const listingPatience = 1000;
 
   const same = (one, other) => one.length === other.length && one.every((byte, index) => byte === other[index]);
 
@@ -62,6 +69,25 @@
     });
   }
 
+  // Whether the browser may keep a database of this name: false only when it lists the site's
+  // databases and that name is not among them. On a fresh profile, asking is quicker than making
+  // the database to learn that it is empty, and leaves the browser no database to write.
+  async function mayExist(name) {
+    if (typeof indexedDB === 'undefined' || typeof indexedDB.databases !== 'function') {
+      return true;
+    }
+    let giveUp;
+    const patience = new Promise((resolve) => { giveUp = setTimeout(resolve, listingPatience, null); });
+    try {
+      const databases = await Promise.race([indexedDB.databases(), patience]);
+      return !databases || databases.some((database) => database.name === name);
+    } catch {
+      return true;
+    } finally {
+      clearTimeout(giveUp);
+    }
+  }
+
   // Runs `work` in one transaction; `work` makes its requests and returns what gives the result
   // once the transaction has completed.
   function inTransaction(database, mode, work) {
@@ -101,7 +127,8 @@
         this.readable = false;
         this.known.clear();
         try {
-          const files = await this.transact('readonly', (records) => {
+          const kept = this.database || await mayExist(folder);
+          const files = !kept ? [] : await this.transact('readonly', (records) => {
             const range = IDBKeyRange.bound(`${folder}/`, `${folder}/\uffff`);
             const keys = records.getAllKeys(range);
             const values = records.getAll(range);
