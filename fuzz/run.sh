@@ -26,10 +26,10 @@ work="$(mktemp -d "${TMPDIR:-/tmp}/rpg-fuzz-run.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 
 shopt -s nullglob
-failed=()
 
-for target in game save_file; do
-  binary="$build/fuzz/fuzz_$target"
+# One target: replays its regressions, then fuzzes it; says what failed, one line each.
+fuzz_target() {
+  local target=$1 binary="$build/fuzz/fuzz_$1" regressions status=0
   mkdir -p "$artifacts/$target"
 
   # Every input that once found a fault must now pass.
@@ -39,7 +39,7 @@ for target in game save_file; do
     if ! "$binary" -timeout=10 -rss_limit_mb=2048 "${regressions[@]}" >"$work/$target-replay.log" 2>&1; then
       tail -n 40 "$work/$target-replay.log"
       echo "!! fuzz_$target: a regression input fails again"
-      failed+=("fuzz_$target regressions")
+      status=1
     fi
   fi
 
@@ -51,10 +51,24 @@ for target in game save_file; do
       "$work/$target" >"$work/$target-fuzz.log" 2>&1; then
     tail -n 60 "$work/$target-fuzz.log"
     echo "!! fuzz_$target: finding saved under $artifacts/$target/"
-    failed+=("fuzz_$target")
+    status=1
   else
     grep -E '^stat::(number_of_executed_units|new_units_added)' "$work/$target-fuzz.log" || true
   fi
+  return "$status"
+}
+
+# Each fuzzer runs on one core, so the two run at once; their reports follow one another.
+targets=(game save_file)
+pids=()
+for target in "${targets[@]}"; do
+  fuzz_target "$target" >"$work/$target-report.txt" 2>&1 &
+  pids+=("$!")
+done
+failed=()
+for i in "${!targets[@]}"; do
+  wait "${pids[$i]}" || failed+=("fuzz_${targets[$i]}")
+  cat "$work/${targets[$i]}-report.txt"
 done
 
 if [ "${#failed[@]}" -gt 0 ]; then

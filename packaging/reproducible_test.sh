@@ -2,13 +2,14 @@
 # Builds the Debian package, the Windows zip and the web site once more from the commit checked
 # out, in a fresh checkout, and fails unless they are the same bytes as those of this folder's own
 # build trees (build-deb, build-windows, build-web; each brought up to date first, so CI's own
-# builds are reused; build-arm64 and build-armhf too when asked for). The second build differs from the first in everything a reproducible build
-# must not depend on: the folder (its name and depth), the time, the umask, the time zone, the
-# locale, and whether SOURCE_DATE_EPOCH is set (without it, the build finds that time in git).
+# builds are reused; build-arm64 and build-armhf too when asked for). The second build differs
+# from the first in everything a reproducible build must not depend on: the folder (its name and
+# depth), the time, the umask, the time zone, the locale, and whether SOURCE_DATE_EPOCH is set
+# (without it, the build finds that time in git).
 # Run it on a clean checkout: uncommitted changes would be in the first build only.
 #
 #   bash packaging/reproducible_test.sh [deb] [zip] [site] [deb-arm64] [deb-armhf]
-# (default: the first three; the ARM packages are checked in CI's ARM stage)
+# (default: the first three, as CI checks them; the ARM packages are checked by hand)
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/.." && pwd)

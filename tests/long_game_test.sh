@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# A million paid trainings on a 1 MiB stack: the game must reach its end, and the save must hold
-# every training, with money far below zero.
+# Paid trainings on a 1 MiB stack, a million unless the count is given: the game must reach its
+# end, and the save must hold every training, with money far below zero.
 set -euo pipefail
 rpg=$(realpath "$1")
 trainings=${2:-1000000}
