@@ -130,11 +130,26 @@
   // The game's output goes to the terminal at the pace the terminal takes it in: while more than
   // this waits there, the game's next read or pause waits too, so no flood of output (a long
   // paste answered by menu after menu) is ever dropped.
+  // What the game writes before it next waits reaches the terminal as one write, which the
+  // terminal takes in and draws whole, not a part at a time.
   const output = {
     highWater: 256 * 1024,
     waiting: 0,
     wake: () => {},
+    pending: [],
     write(bytes) {
+      if (this.pending.length === 0) {
+        queueMicrotask(() => this.flush());
+      }
+      this.pending.push(bytes);
+    },
+    flush() {
+      if (this.pending.length === 0) {
+        return;
+      }
+      const bytes = new Uint8Array(this.pending.reduce((total, part) => total + part.length, 0));
+      this.pending.reduce((offset, part) => { bytes.set(part, offset); return offset + part.length; }, 0);
+      this.pending = [];
       this.waiting += bytes.length;
       terminal.write(bytes, () => {
         this.waiting -= bytes.length;
@@ -144,6 +159,7 @@
       });
     },
     async drained() {
+      this.flush();
       while (this.waiting > this.highWater) {
         await new Promise((resolve) => { this.wake = resolve; });
       }
@@ -151,6 +167,7 @@
   };
   const gameConsole = {
     read: async (count) => {
+      output.flush();
       firstWait();
       outputLog.giveOutPending();
       await output.drained();
@@ -166,6 +183,7 @@
     // The game breaks its lines between words at the terminal's width.
     columns: () => terminal.cols,
     waitForKey: async () => {
+      output.flush();
       firstWait();
       outputLog.giveOutPending();
       await output.drained();
@@ -217,9 +235,14 @@
     });
 
     // A run of the game; it continues the save, if there is one, as a start on Linux does.
+    let runs = 0;
     async function play() {
       gameOver.hidden = true;
-      terminal.reset();
+      // A new terminal needs no reset; the first screen comes sooner without one.
+      if (runs > 0) {
+        terminal.reset();
+      }
+      runs += 1;
       // Reverse wraparound, so Backspace goes back over a line that wrapped at the right edge.
       terminal.write('\x1b[?45h');
       lineMode.reset();
@@ -232,6 +255,7 @@
         }
         await game.ccall('main', 'number', [], [], { async: true });
       } catch (error) {
+        output.flush();
         terminal.write(`\r\n\r\n[${error}]\r\n`);
       }
       outputLog.giveOutPending();
