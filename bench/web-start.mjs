@@ -5,9 +5,11 @@
 // another build's site folder (say, main's build-web/site), is timed in the same turns, so that a
 // change is compared with what it changes on the same busy machine.
 //
-// For each engine (headless Chromium and Firefox), the pages are loaded in turn, RUNS times each,
-// interleaved, every load in a browser started afresh on a new profile, so nothing is cached and no
-// service worker is there yet. A load's time runs from the start of navigation to the moment the
+// For each engine (headless Chromium and Firefox, or those named in BENCH_ENGINES), the pages are
+// loaded in turn, RUNS times each, interleaved, every load in a browser started afresh on a new
+// profile, so nothing is cached and no service worker is there yet. The page is opened as soon as the
+// browser is up, while it is still starting its own processes; BENCH_SETTLE_MS=1000 waits that long
+// first, as a player's browser is already running: the figures are then lower and vary less. A load's time runs from the start of navigation to the moment the
 // terminal first holds the class list "(R)ogue" (the floor page writes just that line), as the page
 // itself measures it with performance.now(), looking every 5 ms from the document's start: a watch
 // started from outside would wait for the browser to report the navigation, or for the page's load
@@ -21,6 +23,7 @@ import { createRequire } from 'node:module';
 const repo = path.resolve(path.dirname(new URL(import.meta.url).pathname), '..');
 const build = path.resolve(process.argv[2] || path.join(repo, 'build-web'));
 const runs = Number(process.argv[3] || 5);
+const settle = Number(process.env.BENCH_SETTLE_MS || 0);
 const siteDir = path.join(build, 'site');
 const earlierDir = process.argv[4] && path.resolve(process.argv[4]);
 const puppeteer = createRequire(path.join(build, 'npm', 'package.json'))('puppeteer-core');
@@ -89,6 +92,7 @@ async function firstPrompt(engine, url) {
   try {
     const [page] = await browser.pages();
     await page.evaluateOnNewDocument(watchForPrompt);
+    await new Promise((resolve) => setTimeout(resolve, settle));
     const navigation = page.goto(url).catch(() => {});
     const shown = await page.waitForFunction(() => window.rpgBenchPrompt, { polling: 50, timeout: 30000 });
     await navigation;
@@ -102,7 +106,7 @@ async function firstPrompt(engine, url) {
 
 const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
 const pages = { page: '/', floor: '/floor/', ...(earlierDir && { earlier: '/earlier/' }) };
-for (const engine of Object.keys(engines)) {
+for (const engine of (process.env.BENCH_ENGINES || Object.keys(engines).join(' ')).split(/[ ,]+/)) {
   const times = Object.fromEntries(Object.keys(pages).map((name) => [name, []]));
   for (let run = 0; run < runs; run += 1) {
     for (const [name, where] of Object.entries(pages)) {
