@@ -7,9 +7,10 @@
 //
 // For each engine (headless Chromium and Firefox, or those named in BENCH_ENGINES), the pages are
 // loaded in turn, RUNS times each, interleaved, every load in a browser started afresh on a new
-// profile, so nothing is cached and no service worker is there yet. The page is opened as soon as the
-// browser is up, while it is still starting its own processes; BENCH_SETTLE_MS=1000 waits that long
-// first, as a player's browser is already running: the figures are then lower and vary less. A load's time runs from the start of navigation to the moment the
+// profile, so nothing is cached and no service worker is there yet. The page is opened as soon as
+// the browser is up, while it is still starting its own processes; BENCH_SETTLE_MS=1000 waits that
+// long first, as a player's browser is already running: the figures are then lower and vary less.
+// A load's time runs from the start of navigation to the moment the
 // terminal first holds the class list "(R)ogue" (the floor page writes just that line), as the page
 // itself measures it with performance.now(), watching from the document's start: a watch started
 // from outside would wait for the browser to report the navigation, or for the page's load event,
@@ -122,8 +123,11 @@ const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.l
 const pages = { page: '/', floor: '/floor/', ...(earlierDir && { earlier: '/earlier/' }) };
 for (const engine of (process.env.BENCH_ENGINES || Object.keys(engines).join(' ')).split(/[ ,]+/)) {
   const times = Object.fromEntries(Object.keys(pages).map((name) => [name, []]));
+  // Each turn starts with the next page, so that every page takes every place in a turn equally
+  // often: a load right after another kind of page can be tens of milliseconds faster.
+  const order = Object.entries(pages);
   for (let run = 0; run < runs; run += 1) {
-    for (const [name, where] of Object.entries(pages)) {
+    for (const [name, where] of [...order.slice(run % order.length), ...order.slice(0, run % order.length)]) {
       times[name].push(await firstPrompt(engine, `${base}${where}`));
     }
   }
