@@ -9,12 +9,12 @@
 // loaded in turn, RUNS times each, interleaved, every load in a browser started afresh on a new
 // profile, so nothing is cached and no service worker is there yet. The page is opened as soon as
 // the browser is up, while it is still starting its own processes; BENCH_SETTLE_MS=1000 waits that
-// long first, as a player's browser is already running: the figures are then lower and vary less.
-// A load's time runs from the start of navigation to the moment the
-// terminal first holds the class list "(R)ogue" (the floor page writes just that line), as the page
-// itself measures it with performance.now(), watching from the document's start: a watch started
-// from outside would wait for the browser to report the navigation, or for the page's load event,
-// which may come after the prompt.
+// long first, as a player's browser is already running: the figures are then lower and vary less. A
+// load's time runs from the start of navigation to the moment the terminal first holds the class
+// list "(R)ogue" (the floor page writes just that line), as the page itself measures it with
+// performance.now(), watching from the document's start: a watch started from outside would wait
+// for the browser to report the navigation, or for the page's load event, which may come after the
+// prompt.
 import fs from 'node:fs';
 import http from 'node:http';
 import os from 'node:os';
