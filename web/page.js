@@ -204,7 +204,7 @@
       rows: 25,
       convertEol: true,
       cursorBlink: true,
-      fontFamily: getComputedStyle(document.body).fontFamily,
+      fontFamily: '"DejaVu Sans Mono", "Liberation Mono", Menlo, Consolas, monospace',
       fontSize: fontSize(),
       // No shell redraws the line being typed, so the terminal flows it with the rest.
       reflowCursorLine: true,
