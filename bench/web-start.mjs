@@ -124,7 +124,7 @@ const pages = { page: '/', floor: '/floor/', ...(earlierDir && { earlier: '/earl
 for (const engine of (process.env.BENCH_ENGINES || Object.keys(engines).join(' ')).split(/[ ,]+/)) {
   const times = Object.fromEntries(Object.keys(pages).map((name) => [name, []]));
   // Each turn starts with the next page, so that every page takes every place in a turn equally
-  // often: a load right after another kind of page can be tens of milliseconds faster.
+  // often: the same site has loaded tens of milliseconds faster last in a turn than first.
   const order = Object.entries(pages);
   for (let run = 0; run < runs; run += 1) {
     for (const [name, where] of [...order.slice(run % order.length), ...order.slice(0, run % order.length)]) {
