@@ -129,9 +129,9 @@
   let outputLog = null;
   // The game's output goes to the terminal at the pace the terminal takes it in: while more than
   // this waits there, the game's next read or pause waits too, so no flood of output (a long
-  // paste answered by menu after menu) is ever dropped.
-  // What the game writes before it next waits reaches the terminal as one write, which the
-  // terminal takes in and draws whole, not a part at a time.
+  // paste answered by menu after menu) is ever dropped. What the game writes before it next waits
+  // reaches the terminal as one write, which the terminal takes in and draws whole, not a part at
+  // a time.
   const output = {
     highWater: 256 * 1024,
     waiting: 0,
@@ -148,7 +148,11 @@
         return;
       }
       const bytes = new Uint8Array(this.pending.reduce((total, part) => total + part.length, 0));
-      this.pending.reduce((offset, part) => { bytes.set(part, offset); return offset + part.length; }, 0);
+      let offset = 0;
+      for (const part of this.pending) {
+        bytes.set(part, offset);
+        offset += part.length;
+      }
       this.pending = [];
       this.waiting += bytes.length;
       terminal.write(bytes, () => {
