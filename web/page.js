@@ -239,14 +239,8 @@
     });
 
     // A run of the game; it continues the save, if there is one, as a start on Linux does.
-    let runs = 0;
     async function play() {
       gameOver.hidden = true;
-      // A new terminal needs no reset; the first screen comes sooner without one.
-      if (runs > 0) {
-        terminal.reset();
-      }
-      runs += 1;
       // Reverse wraparound, so Backspace goes back over a line that wrapped at the right edge.
       terminal.write('\x1b[?45h');
       lineMode.reset();
@@ -277,6 +271,8 @@
         return;
       }
       loading = createRpg({ rpgConsole: gameConsole });
+      // Only a terminal that has played needs a reset; the first screen comes sooner without one.
+      terminal.reset();
       play();
     });
     play();
