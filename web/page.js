@@ -163,7 +163,6 @@
       });
     },
     async drained() {
-      this.flush();
       while (this.waiting > this.highWater) {
         await new Promise((resolve) => { this.wake = resolve; });
       }
