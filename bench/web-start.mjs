@@ -31,8 +31,10 @@ const puppeteer = createRequire(path.join(build, 'npm', 'package.json'))('puppet
 
 // The floor: a page that loads only the site's own xterm.js and xterm.css and writes one line.
 const site = fs.readdirSync(siteDir);
-const xtermScript = site.find((file) => /^xterm(-[0-9a-f]+)?\.js$/.test(file));
-const xtermStyle = site.find((file) => /^xterm(-[0-9a-f]+)?\.css$/.test(file));
+// The site's name for one of its files, which the build names after its content.
+const siteFile = (stem, extension) => site.find((file) => new RegExp(`^${stem}(-[0-9a-f]+)?\\.${extension}$`).test(file));
+const xtermScript = siteFile('xterm', 'js');
+const xtermStyle = siteFile('xterm', 'css');
 const floorPage = `<!doctype html><html><head><meta charset="utf-8"><link rel="stylesheet" href="/${xtermStyle}">
 <script src="/${xtermScript}" defer></script><script src="/floor.js" defer></script></head>
 <body style="margin:0;height:100vh"><div id="terminal" style="height:100%"></div></body></html>`;
@@ -51,10 +53,10 @@ const storageFloorPage = floorPage.replace('<script', '<script src="/storage.js"
   .replace('/floor.js', '/storage-floor.js');
 const storageScript = 'window.storageRead = indexedDB.databases();';
 const storageFloorScript = floorScript.replace(/^(rpgTerminal\.write.*);$/m, 'storageRead.then(() => $1);');
-const gameScript = site.find((file) => /^rpg(-[0-9a-f]+)?\.js$/.test(file));
+const gameScript = siteFile('rpg', 'js');
 // What the game writes before it first waits, on a terminal 80 columns wide with no save.
 async function firstScreenOfGame() {
-  const wasmBinary = fs.readFileSync(path.join(siteDir, site.find((file) => /^rpg(-[0-9a-f]+)?\.wasm$/.test(file))));
+  const wasmBinary = fs.readFileSync(path.join(siteDir, siteFile('rpg', 'wasm')));
   const written = [];
   let shown;
   const firstWait = new Promise((resolve) => { shown = () => { resolve(written); return new Promise(() => {}); }; });
@@ -68,6 +70,7 @@ const standIn = parts && `var createRpg = (module) => Promise.resolve({ savesUna
   module.rpgConsole.write(new Uint8Array(${JSON.stringify(await firstScreenOfGame())}));
   await module.rpgConsole.read(1);
 } });`;
+const withoutGamePage = parts && fs.readFileSync(path.join(siteDir, 'index.html'), 'utf8').replace(/<link rel="preload"[^>]*>\n/, '');
 
 const types = { '.html': 'text/html; charset=utf-8', '.css': 'text/css', '.wasm': 'application/wasm', '.js': 'text/javascript' };
 const server = http.createServer((request, response) => {
@@ -80,9 +83,9 @@ const server = http.createServer((request, response) => {
     '/storage-floor/index.html': storageFloorPage,
     '/storage.js': storageScript,
     '/storage-floor.js': storageFloorScript,
+    '/without-game/index.html': withoutGamePage,
     [`/without-game/${gameScript}`]: standIn,
-  }[name] ?? (name === '/without-game/index.html'
-    && fs.readFileSync(path.join(siteDir, 'index.html'), 'utf8').replace(/<link rel="preload"[^>]*>\n/, ''));
+  }[name];
   if (made) {
     response.writeHead(200, headers);
     return response.end(made);

@@ -168,12 +168,17 @@
       }
     },
   };
+  // Before the game waits for the player: all it wrote is on its way to the terminal, the question
+  // so far goes to the screen reader, and the terminal has caught up.
+  async function showAllBeforeWaiting() {
+    output.flush();
+    firstWait();
+    outputLog.giveOutPending();
+    await output.drained();
+  }
   const gameConsole = {
     read: async (count) => {
-      output.flush();
-      firstWait();
-      outputLog.giveOutPending();
-      await output.drained();
+      await showAllBeforeWaiting();
       return lineMode.read(count);
     },
     write: (bytes) => {
@@ -186,10 +191,7 @@
     // The game breaks its lines between words at the terminal's width.
     columns: () => terminal.cols,
     waitForKey: async () => {
-      output.flush();
-      firstWait();
-      outputLog.giveOutPending();
-      await output.drained();
+      await showAllBeforeWaiting();
       document.body.classList.add('paused');
       await lineMode.waitForKey();
       document.body.classList.remove('paused');
