@@ -19,10 +19,11 @@ constexpr std::string_view pageBreak = "\f";
 } // namespace
 
 Console::Console(std::istream& in, std::ostream& out, ScreenControl screen)
-    : in_(in)
-    , out_(out)
+    : out_(out)
     , screen_(std::move(screen))
     , breaker_(screen_.rowBreaks)
+    , typed_(in.rdbuf(), [this](std::string_view echoed) { followEcho(echoed); })
+    , in_(&typed_)
 {
 }
 
@@ -86,22 +87,15 @@ bool Console::readyToRead()
     return !outputFailure_;
 }
 
-// A terminal hands the game a line at a time, ended by the player's Enter, which put the cursor at
-// the start of a row; what of the line is still unread waits in the stream. Input that ended in
-// mid-line (Ctrl-D after a few letters) left the cursor after the letters the terminal showed.
-void Console::followEcho(bool skippedLineEnd, std::string_view echoed, bool endedLine)
+// A terminal echoes each line as the player types it: Enter puts the cursor at the start of a
+// row, and input that ended in mid-line (Ctrl-D after a few letters) leaves it after all that was
+// typed, blanks and control characters included, whatever the game keeps of it.
+void Console::followEcho(std::string_view echoed)
 {
-    if (skippedLineEnd || endedLine) {
-        startRow();
+    const int columns = width();
+    if (columns > 0) {
+        breaker_.followEcho(echoed, columns, screen_.controlEchoCells);
     }
-    if (!endedLine) {
-        breaker_.followEcho(echoed);
-    }
-}
-
-bool Console::restOfLineWaits() const
-{
-    return in_.rdbuf() != nullptr && in_.rdbuf()->in_avail() > 0;
 }
 
 template <typename T>
@@ -118,11 +112,8 @@ std::optional<std::string> Console::readSymbolAfterWhiteSpace()
     if (!readyToRead()) {
         return std::nullopt;
     }
-    const bool skippedLineEnd = skipWhiteSpace(in_);
-    std::optional<std::string> symbol = readUtf8Character(in_);
-    const std::string echoed = symbol.value_or("");
-    followEcho(skippedLineEnd, echoed, echoed == "\n" || restOfLineWaits());
-    return noteEnd(std::move(symbol));
+    skipWhiteSpace(in_);
+    return noteEnd(readUtf8Character(in_));
 }
 
 std::optional<std::string> Console::readSymbolAsIs()
@@ -130,10 +121,7 @@ std::optional<std::string> Console::readSymbolAsIs()
     if (!readyToRead()) {
         return std::nullopt;
     }
-    std::optional<std::string> symbol = readUtf8Character(in_);
-    const std::string echoed = symbol.value_or("");
-    followEcho(false, echoed, echoed == "\n" || restOfLineWaits());
-    return noteEnd(std::move(symbol));
+    return noteEnd(readUtf8Character(in_));
 }
 
 std::optional<std::string> Console::readName()
@@ -145,7 +133,6 @@ std::optional<std::string> Console::readName()
     if (!line) {
         return std::nullopt;
     }
-    followEcho(false, line->name, !line->reachedEnd);
     return std::move(line->name);
 }
 

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "core/LineBreaker.hpp"
+#include "core/TypedLines.hpp"
 #include "platform/ScreenControl.hpp"
 
 #include <iosfwd>
+#include <istream>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -49,9 +51,8 @@ private:
     // Shows what is waiting before a read; false when no read should be made, since the player
     // cannot see the question.
     bool readyToRead();
-    // After every read: where the player's typing left the cursor (see Console.cpp).
-    void followEcho(bool skippedLineEnd, std::string_view echoed, bool endedLine);
-    bool restOfLineWaits() const;
+    // The terminal echoed what arrived, and the cursor moved on with it.
+    void followEcho(std::string_view echoed);
     // A read that came back empty marks the end of input.
     template <typename T>
     std::optional<T> noteEnd(std::optional<T> result);
@@ -62,10 +63,11 @@ private:
     void startRow();
     int width() const;
 
-    std::istream& in_;
     std::ostream& out_;
     ScreenControl screen_;
     LineBreaker breaker_;
+    TypedLines typed_;
+    std::istream in_;
     bool inputEnded_ = false;
     std::optional<std::string> outputFailure_;
 };

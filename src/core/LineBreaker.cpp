@@ -62,18 +62,21 @@ void LineBreaker::startRow()
     column_ = 0;
 }
 
-void LineBreaker::followEcho(std::string_view echoed)
+void LineBreaker::followEcho(std::string_view echoed, int width, int controlCells)
 {
     while (!echoed.empty()) {
         const std::string_view character = echoed.substr(0, characterLength(echoed));
+        echoed.remove_prefix(character.size());
         if (character == "\n") {
             column_ = 0;
-        } else if (isSpace(character)) {
-            column_ += spaceWidth(character.front(), column_);
-        } else {
-            column_ += cellsOf(character);
+            continue;
         }
-        echoed.remove_prefix(character.size());
+        const auto byte = static_cast<unsigned char>(character.front());
+        const int cells = isSpace(character) ? spaceWidth(character.front(), column_)
+            : byte < 0x20 || byte == 0x7F    ? controlCells
+                                             : cellsOf(character);
+        // A row the echo filled is left for the next one when more follows.
+        column_ = column_ + cells > width && column_ > 0 ? cells : column_ + cells;
     }
 }
 

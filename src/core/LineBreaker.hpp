@@ -26,8 +26,9 @@ public:
     // The cursor is back at the start of a row: the player pressed Enter, or the screen was cleared.
     void startRow();
 
-    // The terminal showed what the player typed, which moved the cursor on as text would.
-    void followEcho(std::string_view echoed);
+    // The terminal showed what the player typed, which moved the cursor on as text would,
+    // wrapping at the screen's edge; a control character shows in `controlCells` cells.
+    void followEcho(std::string_view echoed, int width, int controlCells);
 
 private:
     void add(std::string_view character, int width);

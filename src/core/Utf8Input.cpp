@@ -39,13 +39,11 @@ std::optional<std::string> readUtf8Character(std::istream& in)
     return character;
 }
 
-bool skipWhiteSpace(std::istream& in)
+void skipWhiteSpace(std::istream& in)
 {
-    bool skippedLineEnd = false;
     while (isWhiteSpaceByte(in.peek())) {
-        skippedLineEnd |= in.get() == '\n';
+        in.get();
     }
-    return skippedLineEnd;
 }
 
 bool isControlCharacter(std::string_view character)

@@ -15,9 +15,8 @@ inline constexpr std::size_t maxNameCharacters = 11;
 // Nothing when the stream has ended.
 std::optional<std::string> readUtf8Character(std::istream& in);
 
-// Skips spaces, tabs, line feeds, carriage returns, vertical tabs and form feeds; true when a
-// line feed was among them.
-bool skipWhiteSpace(std::istream& in);
+// Skips spaces, tabs, line feeds, carriage returns, vertical tabs and form feeds.
+void skipWhiteSpace(std::istream& in);
 
 // Never kept in a name, so a name cannot drive the player's terminal when it is shown later: the
 // C0 controls and DEL (0x00-0x1F, 0x7F), the C1 controls (U+0080-U+009F, which some terminals take

@@ -2,6 +2,7 @@
 
 #include "platform/FileDescriptors.hpp"
 #include "platform/OwnLinks-posix.hpp"
+#include "platform/Signals-posix.hpp"
 
 #include <array>
 #include <cerrno>
@@ -76,26 +77,36 @@ std::optional<std::filesystem::path> fileToReplace(const std::filesystem::path& 
 
 // O_EXCL and O_NOFOLLOW refuse whatever already stands at the name, a link included. A first
 // file gets from open the bits any new file gets (0666 less the umask). A replacement starts
-// private, so it never shows more than the earlier file did, and then takes its bits.
+// private, so it never shows more than the earlier file did, and then takes its bits. A signal
+// waits until the new file is noted, so its handler finds every file the game made, and only
+// those: one noted before open could be someone else's.
 NewFile writeNewFile(
     const std::filesystem::path& temporary, const std::filesystem::path& destination, std::string_view content)
 {
     const std::optional<mode_t> earlier = permissionsOf(destination);
-    const int fd = ::open(
-        temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, earlier ? S_IRUSR | S_IWUSR : 0666);
-    if (fd < 0) {
-        return errno == EEXIST ? NewFile::nameTaken : NewFile::notCreated;
+    int fd = -1;
+    {
+        const SignalsHeld held;
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+            earlier ? S_IRUSR | S_IWUSR : 0666);
+        if (fd < 0) {
+            return errno == EEXIST ? NewFile::nameTaken : NewFile::notCreated;
+        }
+        noteUnfinishedFile(temporary);
     }
-    noteUnfinishedFile(temporary);
     return fillAndClose(fd, earlier, content) ? NewFile::written : NewFile::notWritten;
 }
 
+// Once renamed, the name is no longer the game's to remove.
 bool moveOver(const std::filesystem::path& from, const std::filesystem::path& to)
 {
-    if (std::rename(from.c_str(), to.c_str()) != 0) {
-        return false;
+    {
+        const SignalsHeld held;
+        if (std::rename(from.c_str(), to.c_str()) != 0) {
+            return false;
+        }
+        haveUnfinishedFile = 0;
     }
-    haveUnfinishedFile = 0;
     syncFolder(to.parent_path());
     return true;
 }

@@ -24,4 +24,6 @@ struct ScreenControl {
     // the lines as they are.
     std::function<int()> columns;
     RowBreaks rowBreaks;
+    // The cells a typed control character takes in the terminal's echo ("^X" takes two).
+    int controlEchoCells = 0;
 };

@@ -11,7 +11,6 @@
 #include <langinfo.h>
 #include <string_view>
 #include <strings.h>
-#include <unistd.h>
 
 namespace {
 
@@ -189,23 +188,21 @@ std::unique_ptr<std::streambuf> convertingFromCharacterSet(std::streambuf& sourc
     return std::make_unique<FromCharacterSet>(source, charset);
 }
 
-TerminalEncoding::TerminalEncoding(const std::string& charset)
+TerminalEncoding::TerminalEncoding(const std::string& charset, Terminals terminals, std::streambuf& source)
 {
-    if (charset.empty()) {
-        return;
-    }
-    if (::isatty(STDOUT_FILENO) == 1) {
+    const bool converted = !charset.empty();
+    if (converted && terminals.output) {
         outputBuffer_ = convertingToCharacterSet(*std::cout.rdbuf(), charset);
         output_ = std::make_unique<std::ostream>(outputBuffer_.get());
     }
-    if (::isatty(STDERR_FILENO) == 1) {
+    if (converted && terminals.errors) {
         errorsBuffer_ = convertingToCharacterSet(*std::cerr.rdbuf(), charset);
         errors_ = std::make_unique<std::ostream>(errorsBuffer_.get());
         errors_->setf(std::ios::unitbuf);
     }
-    if (::isatty(STDIN_FILENO) == 1) {
-        inputBuffer_ = convertingFromCharacterSet(*std::cin.rdbuf(), charset);
-        input_ = std::make_unique<std::istream>(inputBuffer_.get());
+    if (converted && terminals.input) {
+        inputBuffer_ = convertingFromCharacterSet(source, charset);
     }
+    input_ = std::make_unique<std::istream>(inputBuffer_ ? inputBuffer_.get() : &source);
     input().tie(&output());
 }

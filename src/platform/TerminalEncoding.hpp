@@ -22,13 +22,20 @@ std::unique_ptr<std::streambuf> convertingToCharacterSet(std::streambuf& target,
 // Text read here comes from `source`, in `charset`, as UTF-8.
 std::unique_ptr<std::streambuf> convertingFromCharacterSet(std::streambuf& source, const std::string& charset);
 
+// Which of standard input, output and error are terminals, asked once at start.
+struct Terminals {
+    bool input = false;
+    bool output = false;
+    bool errors = false;
+};
+
 // Standard input, output and error as the game uses them: each side that is a terminal is
-// converted when `charset` is not empty; files and pipes never are.
+// converted when `charset` is not empty; files and pipes never are. Input is read from `source`.
 class TerminalEncoding {
 public:
-    explicit TerminalEncoding(const std::string& charset);
+    TerminalEncoding(const std::string& charset, Terminals terminals, std::streambuf& source);
 
-    std::istream& input() { return input_ ? *input_ : std::cin; }
+    std::istream& input() { return *input_; }
     std::ostream& output() { return output_ ? *output_ : std::cout; }
     std::ostream& errors() { return errors_ ? *errors_ : std::cerr; }
 

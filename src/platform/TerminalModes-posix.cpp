@@ -1,13 +1,18 @@
 #include "platform/TerminalModes-posix.hpp"
 
 #include "platform/DurableFile.hpp"
+#include "platform/Signals-posix.hpp"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <initializer_list>
+#include <iterator>
 #include <termios.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -21,13 +26,15 @@ termios keySettings{};
 volatile std::sig_atomic_t haveSettings = 0;
 volatile std::sig_atomic_t wantedMode = foundMode;
 volatile std::sig_atomic_t appliedMode = foundMode;
-// Line mode differs from what was found only in an 8-bit set; elsewhere the terminal is left as it
-// was found until a key is awaited.
+// A terminal found in a working line mode is left as it was found until a key is awaited.
 Mode usualMode = foundMode;
 
+// The change and its note are one step to a signal handler: glibc's tcsetattr makes a second call
+// after the change, and a handler that ran in between would think the terminal unchanged.
 void apply(Mode mode)
 {
     const termios& settings = mode == keyMode ? keySettings : mode == lineMode ? lineSettings : foundSettings;
+    const SignalsHeld held;
     ::tcsetattr(STDIN_FILENO, TCSANOW, &settings);
     appliedMode = mode;
 }
@@ -54,21 +61,11 @@ void want(Mode mode)
     enterWantedMode();
 }
 
-// Handlers run with their own signal unblocked, so raising it again inside takes effect at once.
-void installHandler(int signalNumber, void (*handler)(int))
-{
-    struct sigaction action = {};
-    action.sa_handler = handler;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART | SA_NODEFER;
-    ::sigaction(signalNumber, &action, nullptr);
-}
-
 void cleanUpAndReraise(int signalNumber)
 {
     giveTerminalBack();
     removeUnfinishedFile();
-    installHandler(signalNumber, SIG_DFL);
+    onSignal(signalNumber, SIG_DFL);
     static_cast<void>(std::raise(signalNumber));
 }
 
@@ -79,9 +76,9 @@ void stopWithTerminalGivenBack(int signalNumber)
 {
     const int savedErrno = errno;
     giveTerminalBack();
-    installHandler(signalNumber, SIG_DFL);
+    onSignal(signalNumber, SIG_DFL);
     static_cast<void>(std::raise(signalNumber));
-    installHandler(signalNumber, stopWithTerminalGivenBack);
+    onSignal(signalNumber, stopWithTerminalGivenBack);
     enterWantedMode();
     errno = savedErrno;
 }
@@ -105,13 +102,37 @@ bool endsTheProcessByDefault(int signalNumber)
     return true;
 }
 
-// True when the signal still does what it does by default: not ignored, as a shell may have set
-// it for the game (nohup), nor handled by someone else (a sanitizer's runtime).
-bool hasDefaultAction(int signalNumber)
+// A program before the game may have left the terminal in any mode (raw, no line editing, reads
+// that return at once). Line mode is the found settings made a working line mode: typed lines
+// are edited and echoed, Enter ends them, the keyboard's signals work, a line feed starts a row.
+// In an 8-bit set IUTF8 is off, so Backspace erases one byte, which there is one character; in
+// UTF-8 it is on, so Backspace never leaves half a letter in the line.
+termios workingLineMode(termios settings, bool eightBitCharacterSet)
 {
-    struct sigaction current = {};
-    return ::sigaction(signalNumber, nullptr, &current) == 0 && (current.sa_flags & SA_SIGINFO) == 0
-        && current.sa_handler == SIG_DFL;
+    settings.c_iflag |= ICRNL;
+    settings.c_iflag &= static_cast<tcflag_t>(~(INLCR | IGNCR | ISTRIP | IUCLC));
+    if (eightBitCharacterSet) {
+        settings.c_iflag &= static_cast<tcflag_t>(~IUTF8);
+    } else {
+        settings.c_iflag |= IUTF8;
+    }
+    settings.c_oflag |= OPOST | ONLCR;
+    settings.c_lflag |= ICANON | ECHO | ECHOE | ISIG;
+    // The usual keys, where the found settings have none.
+    constexpr std::array<std::pair<int, cc_t>, 4> usualKeys{
+        {{VINTR, 0x03}, {VEOF, 0x04}, {VERASE, 0x7F}, {VKILL, 0x15}}};
+    for (const auto& [key, code] : usualKeys) {
+        if (settings.c_cc[key] == _POSIX_VDISABLE) {
+            settings.c_cc[key] = code;
+        }
+    }
+    return settings;
+}
+
+bool sameSettings(const termios& one, const termios& other)
+{
+    return one.c_iflag == other.c_iflag && one.c_oflag == other.c_oflag && one.c_cflag == other.c_cflag
+        && one.c_lflag == other.c_lflag && std::equal(std::begin(one.c_cc), std::end(one.c_cc), std::begin(other.c_cc));
 }
 
 } // namespace
@@ -121,21 +142,18 @@ void takeTerminal(bool eightBitCharacterSet)
     if (haveSettings != 0 || ::tcgetattr(STDIN_FILENO, &foundSettings) != 0) {
         return;
     }
-    lineSettings = foundSettings;
-    if (eightBitCharacterSet) {
-        lineSettings.c_iflag &= static_cast<tcflag_t>(~IUTF8);
-    }
+    lineSettings = workingLineMode(foundSettings, eightBitCharacterSet);
     keySettings = lineSettings;
     keySettings.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
     keySettings.c_cc[VMIN] = 1;
     keySettings.c_cc[VTIME] = 0;
     haveSettings = 1;
     if (hasDefaultAction(SIGTSTP)) {
-        installHandler(SIGTSTP, stopWithTerminalGivenBack);
+        onSignal(SIGTSTP, stopWithTerminalGivenBack);
     }
-    installHandler(SIGCONT, reenterWantedMode);
+    onSignal(SIGCONT, reenterWantedMode);
     static_cast<void>(std::atexit(giveTerminalBack));
-    usualMode = eightBitCharacterSet ? lineMode : foundMode;
+    usualMode = sameSettings(lineSettings, foundSettings) ? foundMode : lineMode;
     want(usualMode);
 }
 
@@ -153,7 +171,13 @@ void handleEndingSignals()
 {
     for (int signalNumber = 1; signalNumber <= SIGRTMAX; ++signalNumber) {
         if (endsTheProcessByDefault(signalNumber) && hasDefaultAction(signalNumber)) {
-            installHandler(signalNumber, cleanUpAndReraise);
+            onSignal(signalNumber, cleanUpAndReraise);
         }
     }
+}
+
+LineEditing lineEditing()
+{
+    return {lineSettings.c_cc[VERASE], lineSettings.c_cc[VKILL], lineSettings.c_cc[VEOF],
+        (lineSettings.c_lflag & ECHOCTL) != 0, (lineSettings.c_iflag & IUTF8) != 0};
 }

@@ -4,8 +4,9 @@
 // The settings found when the game first takes the terminal are the ones it always goes back to:
 // read again later, they could be those of a shell's line editor that had the terminal meanwhile.
 // From them come the game's two modes:
-// - line mode: the found settings, except that in an 8-bit character set IUTF8 is off, so the
-//   kernel's Backspace erases one byte, which there is one character;
+// - line mode: the found settings made a working line mode (lines edited and echoed, Enter ends
+//   a line, keyboard signals), with IUTF8 on in UTF-8 and off in an 8-bit character set, so the
+//   kernel's Backspace erases one character;
 // - key mode: line mode without line editing and echo; a read waits for at least one byte and
 //   has no timeout of its own (the key reader keeps its own time).
 // The mode the game wants is entered again after the game is continued (SIGCONT) and after a
@@ -17,6 +18,16 @@ void takeTerminal(bool eightBitCharacterSet);
 
 void enterKeyMode();
 void enterLineMode();
+
+// How line mode edits and echoes a typed line, for text the game must echo itself.
+struct LineEditing {
+    unsigned char erase = 0x7F;
+    unsigned char kill = 0x15;
+    unsigned char endOfInput = 0x04;
+    bool controlsShownAsCaret = true; // ^X for a control character, as ECHOCTL does
+    bool utf8 = true; // Backspace erases a whole UTF-8 character
+};
+LineEditing lineEditing();
 
 // Every signal that would end the game first gives the terminal back (when it was taken) and
 // removes the temporary file of a save cut short, then ends the game as it would have.

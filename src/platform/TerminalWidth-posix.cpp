@@ -1,5 +1,7 @@
 #include "platform/TerminalWidth.hpp"
 
+#include "platform/Signals-posix.hpp"
+
 #include <csignal>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -30,14 +32,6 @@ int columns()
 
 std::function<int()> terminalColumns()
 {
-    if (::isatty(STDOUT_FILENO) != 1) {
-        return {};
-    }
-    // A read in progress goes on after the signal.
-    struct sigaction action = {};
-    action.sa_handler = noteSizeChange;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    ::sigaction(SIGWINCH, &action, nullptr);
+    onSignal(SIGWINCH, noteSizeChange);
     return columns;
 }

@@ -426,11 +426,14 @@ pass "a KOI8-R terminal shows and takes Russian"
 
 # One table of games played through a real terminal, each in a window of its own: how the game is
 # started (by a script with job control that continues it with fg whenever it stops, straight in
-# the window so it leads its own session, or in an 8-bit set with the tty's IUTF8 on, as luit
-# leaves it, with keys sent as that set's bytes), the
-# window's width, what stands in its folder, and the steps: keys, literal text, keys with a stop
-# right after them (while the rest of the key is being read), a text to wait for, the terminal's mode to
-# wait for, a new width, and text that must show laid out between words within the width.
+# the window so it leads its own session, in an 8-bit set with the tty's IUTF8 on, as luit
+# leaves it, with keys sent as that set's bytes, or by a shell that first sets the terminal with
+# stty, or runs the game under strace holding each return of one system call, and at the end
+# says how the game ended and whether the terminal's settings are the ones it found), the
+# window's width, what stands in its folder, and the steps: keys, literal text, bytes, keys with
+# a stop right after them (while the rest of the key is being read), a signal to the game, a text
+# to wait for, to see go or to stay away, bytes the terminal must have been sent, the terminal's
+# mode to wait for, a new width, and text that must show laid out between words within the width.
 table_row=0
 wait_for_line_10() {
     local deadline=$((SECONDS + timeout_seconds))
@@ -440,8 +443,20 @@ wait_for_line_10() {
     done
 }
 
+# The game itself, not a shell or strace before it.
+game_in_pane() {
+    local parent tracer
+    parent=$(t display -p -t "$pane" '#{pane_pid}')
+    tracer=$(pgrep -P "$parent" -x strace) && parent=$tracer
+    pgrep -P "$parent" -f "$rpg"
+}
+
+# Run by sh: $1 the stty settings to start from, $2 what runs the game, $0 the game.
+settings_kept='{ [ -z "$1" ] || stty $1; } && found=$(stty -g) && $2 "$0"; status=$?; left=$(stty -g); stty sane
+[ "$left" = "$found" ] && kept=kept || kept=changed; echo "ended $status, settings $kept"; sleep 600'
+
 play_row() {
-    local why=$1 start=$2 columns=$3 prepare=$4 steps=$5 dir step verb argument row rows
+    local why=$1 start=$2 columns=$3 prepare=$4 steps=$5 dir step verb argument row rows text
     table_row=$((table_row + 1))
     dir="$work/row$table_row"
     mkdir -p "$dir/locale" && printf '%s\n' "$intro_line" >"$dir/Intro.txt" && (cd "$dir" && eval "$prepare") \
@@ -452,23 +467,37 @@ play_row() {
         'set -m; "$0"; while [ $? = 148 ]; do fg; done; sleep 600' "$rpg") ;;
     alone) pane=$(t new-session -d -P -F '#{pane_id}' -s "row$table_row" -x "$columns" -y 40 -c "$dir" \
         -- env TERM=screen LANG=C.UTF-8 LC_ALL=C.UTF-8 "$rpg") ;;
+    stty:* | strace:*)
+        [ "${start%%:*}" = stty ] && settings=${start#stty:} tracer= || settings= \
+            tracer="strace -o /dev/null -e trace=${start#strace:} -e inject=${start#strace:}:delay_exit=400000"
+        pane=$(t new-session -d -P -F '#{pane_id}' -s "row$table_row" -x "$columns" -y 40 -c "$dir" \
+            -- env TERM=screen LANG=C.UTF-8 LC_ALL=C.UTF-8 sh -c "$settings_kept" "$rpg" "$settings" "$tracer") ;;
     *) localedef -i "${start%%:*}" -f "${start#*:}" "$dir/locale/ru" 2>/dev/null || fail "$why: no locale $start"
         pane=$(t new-session -d -P -F '#{pane_id}' -s "row$table_row" -x "$columns" -y 40 -c "$dir" \
             -- env LOCPATH="$dir/locale" LC_ALL=ru sh -c 'stty iutf8 && exec "$0"' "$rpg") ;;
     esac || fail "$why: tmux could not start the game"
-    IFS=';' read -r -a steps <<<"$steps"
+    t pipe-pane -t "$pane" -o "cat >> $(printf '%q' "$dir/pane.log")"
+    IFS=';' read -r -a steps <<<"${steps//$'\n'/ }"
     for step in "${steps[@]}"; do
-        step=${step# } verb=${step%% *} argument=${step#* }
+        step=${step#"${step%%[! ]*}"}
+        verb=${step%% *} argument=${step#* }
         case $verb in
         keys) read -r -a keys <<<"$argument" && t send-keys -t "$pane" "${keys[@]}" ;;
         text) t send-keys -t "$pane" -l "$argument" ;;
         bytes) read -r -a keys <<<"$argument" && t send-keys -t "$pane" -H "${keys[@]}" ;;
         saved) wait_for_line_10 "$dir/chartype1.txt" "$argument" "$why" ;;
         stop)
-            game=$(pgrep -P "$(t display -p -t "$pane" '#{pane_pid}')" -f "$rpg") || fail "$why: no game to stop"
+            game=$(game_in_pane) || fail "$why: no game to stop"
             read -r -a keys <<<"$argument" && t send-keys -t "$pane" "${keys[@]}" && sleep 0.02 && kill -TSTP "$game"
             ;;
+        signal) kill "-$argument" "$(game_in_pane)" || fail "$why: no game to send SIG$argument to" ;;
         see) wait_for "$pane" -F "$argument" "$why" ;;
+        gone) wait_until_gone "$pane" "$argument" "$why" ;;
+        absent) still_absent "$pane" "$argument" "$why: \"$argument\" showed" ;;
+        sent)
+            printf -v text '%b' "$argument"
+            output_log="$dir/pane.log" wait_for_output "$text" || fail "$why: the terminal was never sent \"$argument\""
+            ;;
         mode) wait_for_modes "$pane" "$argument" "$why" ;;
         width) t resize-window -t "$pane" -x "$argument" && columns=$argument ;;
         laid)
@@ -508,6 +537,26 @@ ru_RU:IBM866 86 a0 a2 a6
 ROWS
 play_row "input that ends in mid-line leaves the column after the typed letter" jobs 33 '' \
     "see (R)ogue; text w; keys C-d C-d; laid wПрекрасно вы решили стать Воином! Это"
+play_row "input that ends in mid-line leaves the column after the blanks before the key" jobs 28 '' \
+    "see (R)ogue; text    w; keys C-d C-d; laid wПрекрасно вы решили стать Воином! Это"
+play_row "a name that ends in mid-line leaves the column after all it typed, not the 11 it keeps" jobs 40 '' \
+    "see (R)ogue; keys w Enter; see зовут?; text abcdefghijklmnopqrst; keys C-d C-d;
+    laid abcdefghijklmnopqrstВы поперхнулись? Ааа, это ваше имя, родители вас видимо"
+play_row "a key pasted after the key that ends a pause is shown before the game takes it" jobs 100 '' \
+    "$to_pause; bytes 78 73 0d; saved Ян; sent Сохранить игру(S)\r\ns\r\n"
+play_row "the Linux console's F1 at a pause is one key, so the next pause still waits" stty: 100 '' \
+    "$to_pause; keys x; see $menu_title; keys m Enter; see Name = Ян; mode $key_mode; bytes 1b 5b 5b 41;
+    gone Name = Ян; mode $key_mode; absent ended; keys q; see ended 0, settings kept"
+play_row "an X10 mouse report at a pause is one key, so the next pause still waits" stty: 100 '' \
+    "$to_pause; keys x; see $menu_title; keys m Enter; see Name = Ян; mode $key_mode; bytes 1b 5b 4d 20 21 21;
+    gone Name = Ян; mode $key_mode; absent ended; keys q; see ended 0, settings kept"
+play_row "SIGTERM right after the terminal took key mode gives back the settings found" strace:ioctl 100 '' \
+    "$to_pause; signal TERM; see ended 143, settings kept"
+play_row "a terminal found with reads that return at once is played in a working line mode" \
+    "stty:-icanon min 0 time 0" 100 '' "$to_pause; keys x; see $menu_title; keys m Enter; see Name = Ян;
+    keys x; keys q; see ended 0, settings kept"
+play_row "a terminal found raw is played in a working line mode, Enter ending a line" stty:raw 100 '' \
+    "$to_pause; keys x; see $menu_title; keys m Enter; see Name = Ян; keys x; keys q; see ended 0, settings kept"
 play_row "standard error on the game's terminal breaks between words" alone 30 'head -c 2000000 /dev/zero >chartype1.txt' \
     "laid Не удалось прочитать сохранённую игру chartype1.txt: файл слишком большой"
 play_row "a window made narrower (SIGWINCH) lays the next screen out at its new width" jobs 100 '' \
