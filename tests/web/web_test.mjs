@@ -267,9 +267,6 @@ const scenarios = {
       'the focus on the offer to play again');
     const tree = engine === 'chromium' && JSON.stringify(await driver.page.accessibility.snapshot({ interestingOnly: false }));
     check(!tree || !tree.includes('Ваш ответ'), 'the finished game still offers its answer field');
-    const foreign = await driver.foreignRequests(base);
-    check(foreign.length === 0, `requests to other hosts: ${foreign.join(' ')}`);
-    await checkNamedByContent(driver);
     // The game's files not to be had at "Играть снова": the player is told what to do, on the
     // screen and in the live region.
     if (engine === 'chromium') {
@@ -280,6 +277,9 @@ const scenarios = {
         .test(document.getElementById('game-log').lastChild.textContent) && document.activeElement.id === 'play-again',
       'the failure in the live region');
     }
+    const foreign = await driver.foreignRequests(base);
+    check(foreign.length === 0, `requests to other hosts: ${foreign.join(' ')}`);
+    await checkNamedByContent(driver);
   },
 
   // On a phone: taps, an input method, the screen reader's copy of the output, turning the phone,
