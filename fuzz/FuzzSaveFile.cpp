@@ -161,6 +161,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fail("the written save is not twelve lines:\n" + firstText, content);
     }
 
+    // The page must take back any save the game writes.
+    if (const std::string why = whyNotWrittenByGame(firstText); !why.empty()) {
+        fail("the game's own save is turned away: " + why + "\n" + firstText, content);
+    }
+
     const Character second = load(firstText);
     checkLoaded(second, "the reloaded character", content);
     if (!sameCharacter(first, second)) {

@@ -212,6 +212,55 @@ TEST(LoadGame, TheClassIsAlwaysExactlyOneFlag)
     }
 }
 
+// A file the player hands the page: only one the game could have written is taken, in any of the
+// encodings and line ends its builds have written.
+TEST(WhyNotWrittenByGame, TakesOnlyWhatTheGameWrites)
+{
+    const auto save
+        = [](const std::string& name, const std::string& coins = "200", const std::string& flags = "0\n1\n") {
+              return "-2147483648\n20\n0\n20\n" + coins + "\n50\n2147483647\n50\n20\n" + name + "\n" + flags;
+          };
+    const auto withCrLf = [](const std::string& text) {
+        std::string windows;
+        for (const char byte : text) {
+            windows += byte == '\n' ? "\r\n" : std::string(1, byte);
+        }
+        return windows;
+    };
+    const std::string ivan = save("Иван");
+    std::string utf16 = "\xFF\xFE";
+    for (const char byte : withCrLf(save("Ivan"))) {
+        utf16 += std::string{byte, '\0'};
+    }
+    const std::pair<std::string, std::string> cases[] = {
+        {ivan, ""},
+        {withCrLf(ivan), ""},
+        {"\xEF\xBB\xBF" + ivan, ""},
+        {utf16, ""},
+        {save("\xCC\xE5\xF0\xEB\xE8\xED", "200", "1\r\n1\r\n"), ""},
+        {ivan.substr(0, ivan.size() - 1), ""},
+        {"", "в файле нет текста"},
+        {save("Ив\u009Bан"), "в файле есть управляющие символы"},
+        {save("Ив\u202Eан"), "в файле есть управляющие символы"},
+        {save("Иван", "2\r00"), "в файле есть управляющие символы"},
+        {ivan + "junk\n", "в файле больше 12 строк"},
+        {ivan + "\n", "в файле больше 12 строк"},
+        {save("Иван", "2147483648"), "в строке 5 число вне допустимых пределов"},
+        {save("Иван", "+200"), "в строке 5 не число"},
+        {save("Иван", " 200"), "в строке 5 не число"},
+        {save("Иван", "200 "), "в строке 5 не число"},
+        {save("Иван", ""), "в строке 5 не число"},
+        {save("Иван", "200", "0\n7\n"), "в строке 12 не 0 и не 1"},
+        {save("Иван Иванов"), ""},
+        {save("Иван Иванов!"), "в имени больше 11 знаков"},
+        {save("Иван", "200", "0\n"), "файл обрывается после строки 11"},
+        {"1\n2", "файл обрывается после строки 2"},
+    };
+    for (const auto& [file, reason] : cases) {
+        EXPECT_EQ(whyNotWrittenByGame(file), reason) << file;
+    }
+}
+
 TEST(SavedGame, OnlyANonEmptyReadableFileIsASavedGame)
 {
     const TemporaryFolder folder;

@@ -6,7 +6,7 @@
 # carries the build's id: a hash of every other file of the site and of index.html's template, which
 # the page compares with the site's current index.html to learn whether the site has changed.
 # Usage: cmake -DSOURCE=DIR -DICONS=DIR -DXTERM=DIR -DGAME=DIR -DSITE=DIR -DWORK=DIR
-#   -DLIMIT_HEADER=FILE -P this file; the service worker is written after it.
+#   -DLIMIT_HEADER=FILE -DCONTROL_HEADER=FILE -P this file; the service worker is written after it.
 
 # The largest file the game reads, as WholeFile.hpp defines it, for the page's own check of a file
 # the player loads.
@@ -15,6 +15,22 @@ if(NOT header MATCHES "maxWholeFileBytes = std::size_t{([0-9]+)} \\* ([0-9]+);")
   message(FATAL_ERROR "${LIMIT_HEADER} does not define maxWholeFileBytes as expected")
 endif()
 math(EXPR RPG_LARGEST_FILE "${CMAKE_MATCH_1} * ${CMAKE_MATCH_2}")
+
+# The characters a name never keeps, as Utf8Input.hpp's controlCharacters lists them, for the page's
+# line mode to refuse the same keys: a regular expression's class of code point ranges.
+file(READ "${CONTROL_HEADER}" header)
+if(NOT header MATCHES "controlCharacters{[ \n]*{([{}0-9A-Fa-fx, \n]*)}};")
+  message(FATAL_ERROR "${CONTROL_HEADER} does not define controlCharacters as expected")
+endif()
+string(REGEX MATCHALL "{0x[0-9A-Fa-f]+, 0x[0-9A-Fa-f]+}" ranges "${CMAKE_MATCH_1}")
+set(RPG_CONTROL_CHARACTERS "")
+foreach(range IN LISTS ranges)
+  string(REGEX REPLACE "{0x([0-9A-Fa-f]+), 0x([0-9A-Fa-f]+)}" "\\\\u{\\1}-\\\\u{\\2}" range "${range}")
+  string(APPEND RPG_CONTROL_CHARACTERS "${range}")
+endforeach()
+if(RPG_CONTROL_CHARACTERS STREQUAL "")
+  message(FATAL_ERROR "${CONTROL_HEADER} lists no control characters")
+endif()
 
 set(site_files "")
 
@@ -51,7 +67,8 @@ file(COPY_FILE "${ICONS}/rpg.ico" "${SITE}/favicon.ico" ONLY_IF_DIFFERENT)
 list(APPEND site_files favicon.ico)
 fill_and_name("${SOURCE}/manifest.webmanifest")
 fill_and_name("${SOURCE}/save-file-controls.js")
-foreach(script line-mode.js page.js save-store.js)
+fill_and_name("${SOURCE}/line-mode.js")
+foreach(script page.js save-store.js)
   name_by_content("${SOURCE}/${script}")
 endforeach()
 name_by_content("${XTERM}/lib/xterm.js")

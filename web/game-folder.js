@@ -2,9 +2,10 @@
 // save, chartype1.txt, in its working folder, which lives in memory. On the page, the files the game
 // saves are also kept in the browser's storage by the page's save store (save-store.js) and put
 // back into the folder at the start of every run, so a save outlives a reload. The game loaded
-// without the page, as its tests load it, has its folder in memory only. The introduction comes
-// with the game.
-Module.saveStore = globalThis.rpgSaves || { folder: '/game', readFolder: async () => new Map(), store: async () => true };
+// without the page, as its tests load it, or by the page to check a file the player hands it
+// (folderInMemory), has its folder in memory only. The introduction comes with the game.
+Module.saveStore = (!Module.folderInMemory && globalThis.rpgSaves)
+  || { folder: '/game', readFolder: async () => new Map(), store: async () => true };
 const rpgFolder = Module.saveStore.folder;
 // The storage is read while the WebAssembly compiles, not after.
 const rpgSavedFiles = Module.saveStore.readFolder();

@@ -6,7 +6,10 @@ const LineMode = (() => {
   // What one key sends: an escape sequence (an arrow, a function key, Alt with a key) or one
   // character. A paste sends many keys at once.
   const keyPattern = /\x1b\[[0-?]*[ -/]*[@-~]|\x1bO.|\x1b.?|[^]/gsu;
-  const printable = /^[^\x00-\x1f\x7f-\x9f]$/u;
+  // The characters a name never keeps, which the build takes from controlCharacters in
+  // Utf8Input.hpp: the line mode refuses them as keys, so the line shown is the line the game keeps.
+  const controlCharacter = /[@RPG_CONTROL_CHARACTERS@]/u;
+  const printable = (key) => Array.from(key).length === 1 && !controlCharacter.test(key);
   // As a Linux terminal in line mode: a line holds at most 4095 bytes, and further keys are refused.
   const maxLineBytes = 4095;
   // Erases from the cursor to the end of the screen.
@@ -146,7 +149,7 @@ const LineMode = (() => {
         this.erase(this.line.match(lastWord)[0]);
       } else if (key === '\x04') {
         this.endInput();
-      } else if (printable.test(key) && this.lineBytes + this.bytesOf(key) <= maxLineBytes) {
+      } else if (printable(key) && this.lineBytes + this.bytesOf(key) <= maxLineBytes) {
         this.setAnchor();
         this.line += key;
         this.lineBytes += this.bytesOf(key);

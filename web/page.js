@@ -14,12 +14,14 @@
   // Said before the game's first text when the browser's storage could not be read for this run.
   const savesUnavailable = 'Сохранения в этом браузере сейчас недоступны: сохранить игру не получится.\n\n';
 
-  // The game's output as plain text, a line to an element, for a screen reader to announce and read
-  // back: escape codes and page breaks left out, an unfinished line (a question) given out when
-  // the game waits for the player, and only the most recent lines kept.
+  // The game's output as plain text for a screen reader to announce and read back: escape codes
+  // and page breaks left out, and only the most recent lines kept. What the game writes before it
+  // waits for the player (a screen, its question last) is one addition to the live region, since a
+  // screen reader may speak only the newest of several additions, or speak them out of order.
   class OutputLog {
     constructor(element) {
       this.element = element;
+      this.lineCount = 0;
       this.reset();
     }
 
@@ -27,12 +29,15 @@
       this.decoder = new TextDecoder();
       this.unread = '';
       this.pending = '';
+      this.screen = [];
+      this.waiting = false;
     }
 
     // The game's rows are joined again: a row break it added at a space (CR LF) is that space, one
     // inside a word that was too long for a row (LF CR) is nothing. Only its own line feeds end
     // a line here. A line end that may be the start of a break waits for the next write.
     write(bytes) {
+      this.waiting = false;
       const text = this.unread + this.decoder.decode(bytes, { stream: true });
       const whole = text.replace(/[\r\n]{1,2}$/u, '');
       this.unread = text.slice(whole.length);
@@ -44,26 +49,50 @@
         .replace(/\x1b\[[0-?]*[ -/]*[@-~]|\x1b.?|[\x00-\x09\x0b-\x1f\x7f]/gsu, '');
       const lines = (this.pending + plain).split('\n');
       this.pending = lines.pop();
-      lines.forEach((line) => this.add(line));
+      lines.forEach((line) => this.keep(line));
     }
 
-    // The game now waits for an answer or a key: the question so far is read out.
-    giveOutPending() {
+    keep(line) {
+      if (line.trim() !== '') {
+        this.screen.push(line);
+      }
+    }
+
+    // The game now waits for an answer or a key, or has ended: all it wrote since it last waited,
+    // the question so far last and then `more`, is read out.
+    giveOut(...more) {
       this.take(this.unread);
       this.unread = '';
-      this.add(this.pending);
+      this.keep(this.pending);
       this.pending = '';
-    }
-
-    add(line) {
-      if (line.trim() === '') {
+      more.forEach((line) => this.keep(line));
+      this.waiting = true;
+      if (this.screen.length === 0) {
         return;
       }
       const entry = document.createElement('p');
-      entry.textContent = line;
+      entry.textContent = this.screen.join('\n');
+      entry.lineCount = this.screen.length;
+      this.screen = [];
       this.element.append(entry);
-      while (this.element.childElementCount > loggedLines) {
+      this.lineCount += entry.lineCount;
+      while (this.lineCount > loggedLines && this.element.childElementCount > 1) {
+        this.lineCount -= this.element.firstElementChild.lineCount;
         this.element.firstElementChild.remove();
+      }
+    }
+
+    // The game goes on after the player's answer.
+    resumed() {
+      this.waiting = false;
+    }
+
+    // The page's own word: read out at once while the game waits, else with what the game writes
+    // until it next waits, so it cannot push that out.
+    announce(text) {
+      this.keep(text);
+      if (this.waiting) {
+        this.giveOut();
       }
     }
   }
@@ -168,18 +197,20 @@
       }
     },
   };
-  // Before the game waits for the player: all it wrote is on its way to the terminal, the question
+  // Before the game waits for the player: all it wrote is on its way to the terminal, the screen
   // so far goes to the screen reader, and the terminal has caught up.
   async function showAllBeforeWaiting() {
     output.flush();
     firstWait();
-    outputLog.giveOutPending();
+    outputLog.giveOut();
     await output.drained();
   }
   const gameConsole = {
     read: async (count) => {
       await showAllBeforeWaiting();
-      return lineMode.read(count);
+      const bytes = await lineMode.read(count);
+      outputLog.resumed();
+      return bytes;
     },
     write: (bytes) => {
       outputLog.write(bytes);
@@ -194,6 +225,7 @@
       await showAllBeforeWaiting();
       document.body.classList.add('paused');
       await lineMode.waitForKey();
+      outputLog.resumed();
       document.body.classList.remove('paused');
     },
   };
@@ -233,35 +265,76 @@
     let pressedAt = { x: 0, y: 0 };
     box.addEventListener('pointerdown', (event) => { pressedAt = { x: event.clientX, y: event.clientY }; }, true);
     box.addEventListener('click', (event) => {
+      if (!gameOver.hidden) {
+        return;
+      }
       terminal.focus();
       if (Math.hypot(event.clientX - pressedAt.x, event.clientY - pressedAt.y) < 10) {
         lineMode.endPause();
       }
     });
 
+    // The keys held down just now. The game's end moves the focus to "Играть снова" at once, or,
+    // while keys are held, as they are released, so that the key that ended the game (or its
+    // repeat) cannot also press the button.
+    const heldKeys = new Set();
+    let onRelease = null;
+    window.addEventListener('keydown', (event) => heldKeys.add(event.code), true);
+    window.addEventListener('keyup', (event) => {
+      heldKeys.delete(event.code);
+      if (heldKeys.size === 0 && onRelease) {
+        const action = onRelease;
+        onRelease = null;
+        action();
+      }
+    }, true);
+    // Keys released while the page had no focus never say so.
+    window.addEventListener('blur', () => heldKeys.clear());
+    const onceKeysReleased = (action) => (heldKeys.size === 0 ? action() : (onRelease = action));
+
+    // The terminal's text box answers the game only while it runs: once the game is over, keys typed
+    // there go nowhere and screen readers no longer find an answer field the game does not read.
+    const gameRuns = (running) => {
+      terminal.options.disableStdin = !running;
+      running ? terminal.textarea.removeAttribute('aria-hidden') : terminal.textarea.setAttribute('aria-hidden', 'true');
+    };
+    // After a button of the page, the keys go back to the game, or to "Играть снова" once it is over.
+    window.rpgBackToGame = () => (gameOver.hidden ? terminal.focus() : playAgain.focus());
+    // The page's own messages reach the screen reader with the game's output.
+    window.rpgAnnounce = (text) => outputLog.announce(text);
+
+    // What the player is told when a run fails: the game's files could not be had, or the game
+    // broke off. The error itself is for the browser's console.
+    const gameNotLoaded = 'Не удалось загрузить игру. Проверьте подключение к сети и нажмите «Играть снова».';
+    const gameFailed = 'Игра прервалась из-за ошибки. Нажмите «Играть снова», чтобы начать заново.';
+
     // A run of the game; it continues the save, if there is one, as a start on Linux does.
     async function play() {
       gameOver.hidden = true;
+      gameRuns(true);
       // Reverse wraparound, so Backspace goes back over a line that wrapped at the right edge.
       terminal.write('\x1b[?45h');
       lineMode.reset();
       outputLog.reset();
       terminal.focus();
+      let failure = null;
+      let game = null;
       try {
-        const game = await loading;
+        game = await loading;
         if (game.savesUnavailable) {
           gameConsole.write(new TextEncoder().encode(savesUnavailable));
         }
         await game.ccall('main', 'number', [], [], { async: true });
       } catch (error) {
+        console.error(`The game did not run: ${error}`);
+        failure = game ? gameFailed : gameNotLoaded;
         output.flush();
-        terminal.write(`\r\n\r\n[${error}]\r\n`);
+        terminal.write(`\r\n\r\n${failure}\r\n`);
       }
-      outputLog.giveOutPending();
-      outputLog.add('Игра окончена.');
+      gameRuns(false);
+      outputLog.giveOut(...(failure ? [failure] : []), 'Игра окончена.');
       gameOver.hidden = false;
-      // Once the key that ended the game is released, so it cannot also press the button.
-      document.addEventListener('keyup', () => playAgain.focus(), { once: true });
+      onceKeysReleased(() => playAgain.focus());
     }
 
     // Another run of this page's build, unless the site has a new build by now: its page comes

@@ -2,7 +2,7 @@
 // chartype1.txt, the same file the desktop game writes, and "Загрузить сохранение" (or a file
 // dropped on the page) takes a save file from any build of the game and starts a new run that
 // continues it. The page also asks the browser to keep its storage once the player has saved. What
-// the page has to say goes to a status line, which screen readers announce.
+// the page has to say goes to a line under the buttons and to the screen reader's copy of the game.
 'use strict';
 
 (() => {
@@ -10,24 +10,44 @@
   // The game's own limit for a file it reads whole, which the build takes from maxWholeFileBytes in
   // WholeFile.hpp: anything larger cannot be a save.
   const largestSave = @RPG_LARGEST_FILE@;
-  // The lines of a save that hold numbers, counted from 0: all but the name, line 10.
-  const numberLines = [0, 1, 2, 3, 4, 5, 6, 7, 8, 10, 11];
-  // The game writes text, line ends and tabs, and nothing else below a space.
-  const controlCharacter = /[\x00-\x08\x0b\x0c\x0e-\x1f\x7f]/u;
   // Said after the reload that a loaded save starts.
   const loadedNote = 'rpg-save-loaded';
   // Kept once the player has been told that the browser may clear the save.
   const warnedNote = 'rpg-storage-not-kept';
 
+  // A browser that blocks the site's storage throws at the first touch of sessionStorage or
+  // localStorage; the page then only goes without the note.
+  const note = (storage, action) => {
+    try {
+      return action(window[storage]);
+    } catch {
+      return null;
+    }
+  };
+
   document.addEventListener('DOMContentLoaded', () => {
     const message = document.getElementById('save-message');
     const chooser = document.getElementById('save-file-input');
-    const say = (text) => { message.textContent = text; };
+    // Shown on the line under the buttons, and read out by the screen reader with the game: the
+    // whole text, or only what it adds to what was read out before.
+    const say = (text, heard = text) => {
+      message.textContent = text;
+      heard && window.rpgAnnounce && rpgAnnounce(heard);
+    };
     const savePath = () => `${rpgSaves.folder}/${saveFile}`;
-    const backToGame = () => window.rpgTerminal && rpgTerminal.focus();
+    const backToGame = () => window.rpgBackToGame && rpgBackToGame();
 
-    if (sessionStorage.getItem(loadedNote)) {
-      sessionStorage.removeItem(loadedNote);
+    // A file dropped on the page is loaded too; a folder is not a file. Set up first, so that no
+    // drop ever opens the file in place of the game.
+    document.addEventListener('dragover', (event) => event.preventDefault());
+    document.addEventListener('drop', (event) => {
+      event.preventDefault();
+      const entries = Array.from(event.dataTransfer.items || [], (item) => item.webkitGetAsEntry && item.webkitGetAsEntry());
+      take(Array.from(event.dataTransfer.files), entries.some((entry) => entry && entry.isDirectory), true);
+    });
+
+    if (note('sessionStorage', (storage) => storage.getItem(loadedNote))) {
+      note('sessionStorage', (storage) => storage.removeItem(loadedNote));
       say('Сохранение загружено из файла.');
     }
 
@@ -61,16 +81,10 @@
     });
     // A chooser closed with no file gives the keys back to the game too.
     chooser.addEventListener('cancel', backToGame);
-    // A file dropped on the page is loaded too; a folder is not a file.
-    document.addEventListener('dragover', (event) => event.preventDefault());
-    document.addEventListener('drop', (event) => {
-      event.preventDefault();
-      const entries = Array.from(event.dataTransfer.items || [], (item) => item.webkitGetAsEntry && item.webkitGetAsEntry());
-      take(Array.from(event.dataTransfer.files), entries.some((entry) => entry && entry.isDirectory));
-    });
 
-    async function take(files, folder = false) {
+    async function take(files, folder = false, dropped = false) {
       if (files.length === 0) {
+        dropped && say('Это не файл: перетащите на страницу файл сохранения chartype1.txt.');
         return backToGame();
       }
       if (folder) {
@@ -97,7 +111,14 @@
         say('Не удалось прочитать файл: браузер не дал его открыть.');
         return;
       }
-      const fault = notASave(bytes);
+      let fault;
+      try {
+        fault = await whyNotASave(bytes);
+      } catch (error) {
+        console.warn(`The file could not be checked: ${error}`);
+        say('Не удалось проверить файл: игра не загрузилась. Проверьте подключение к сети и попробуйте ещё раз.');
+        return;
+      }
       if (fault) {
         say(`Это не сохранение игры: ${fault}.`);
         return;
@@ -120,26 +141,18 @@
       }
       // A new run continues the loaded save, as after "Играть снова"; the running one ends with
       // the page.
-      sessionStorage.setItem(loadedNote, '1');
+      note('sessionStorage', (storage) => storage.setItem(loadedNote, '1'));
       window.location.reload();
     }
 
-    // Why the game cannot have written `bytes`, or nothing when it could have. The game's own reader
-    // takes any text; only a file the player hands over is held to what the game writes.
-    function notASave(bytes) {
-      const order = bytes[0] === 0xff && bytes[1] === 0xfe ? 'utf-16le' : bytes[0] === 0xfe && bytes[1] === 0xff ? 'utf-16be' : 'utf-8';
-      const text = new TextDecoder(order).decode(bytes);
-      if (text === '') {
-        return 'в файле нет текста';
-      }
-      if (controlCharacter.test(text)) {
-        return 'в файле есть управляющие символы';
-      }
-      const lines = text.split('\n').map((line) => line.replace(/\r$/u, ''));
-      if (!numberLines.every((line) => /^-?[0-9]+$/u.test(lines[line] ?? ''))) {
-        return 'в строках, где игра пишет числа, не числа';
-      }
-      return null;
+    // Why the game cannot have written `bytes`, in the player's words, or nothing when it could
+    // have, as the game's own reader says: a run of the game of its own, with its folder in memory
+    // and not the browser's storage, reads the file. The game's start takes any text; only a file the
+    // player hands over is held to what the game writes.
+    async function whyNotASave(bytes) {
+      const game = await createRpg({ folderInMemory: true, rpgConsole: {} });
+      game.FS.writeFile(saveFile, bytes);
+      return game.ccall('rpgWhyNotASave', 'string', ['string'], [saveFile]);
     }
 
     function question(replacing, running) {
@@ -150,6 +163,10 @@
       ].filter(Boolean).join(' ');
     }
 
+    // The game says nothing when it saves; the page says so once the browser has stored the save,
+    // for a player who does not see the menu come back.
+    const saved = 'Игра сохранена.';
+    rpgSaves.addEventListener('stored', () => say(saved));
     // Once the player has saved, the browser is asked not to clear the site's storage on its own,
     // on every visit, since a browser may say yes later. A browser that says no is mentioned once,
     // quietly, on the first visit it does.
@@ -157,9 +174,10 @@
       if (!navigator.storage || !navigator.storage.persist || (await navigator.storage.persisted())) {
         return;
       }
-      if (!(await navigator.storage.persist()) && !localStorage.getItem(warnedNote)) {
-        localStorage.setItem(warnedNote, '1');
-        say('Браузер может удалить сохранение сам; «Скачать сохранение» сохранит копию.');
+      if (!(await navigator.storage.persist()) && !note('localStorage', (storage) => storage.getItem(warnedNote))) {
+        note('localStorage', (storage) => storage.setItem(warnedNote, '1'));
+        const warning = 'Браузер может удалить сохранение сам; «Скачать сохранение» сохранит копию.';
+        say(`${saved} ${warning}`, warning);
       }
     }, { once: true });
   });

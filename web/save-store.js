@@ -146,12 +146,18 @@
     }
 
     // The file at `path` as the browser keeps it now, or null when there is none. It throws when
-    // the storage cannot be read.
+    // the storage cannot be read. Only a save makes the database: a look where the browser lists
+    // none of that name opens nothing.
     read(path) {
-      return this.inTurn(() => this.transact('readonly', (records) => {
-        const request = records.get(path);
-        return () => (request.result && ArrayBuffer.isView(request.result.contents) ? request.result.contents : null);
-      }));
+      return this.inTurn(async () => {
+        if (!this.database && !(await mayExist(this.folder))) {
+          return null;
+        }
+        return this.transact('readonly', (records) => {
+          const request = records.get(path);
+          return () => (request.result && ArrayBuffer.isView(request.result.contents) ? request.result.contents : null);
+        });
+      });
     }
 
     // Keeps `bytes` as the file at `path`; true once the browser has stored them, false as soon as

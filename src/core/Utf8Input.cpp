@@ -2,6 +2,8 @@
 
 #include "text/Utf8.hpp"
 
+#include <algorithm>
+
 namespace {
 
 constexpr int endOfStream = std::char_traits<char>::eof();
@@ -12,12 +14,12 @@ bool continuesCharacter(int byte)
     return byte != endOfStream && isContinuationByte(static_cast<unsigned char>(byte));
 }
 
+} // namespace
+
 bool isWhiteSpaceByte(int byte)
 {
     return byte == ' ' || byte == '\t' || byte == '\n' || byte == '\r' || byte == '\v' || byte == '\f';
 }
-
-} // namespace
 
 std::optional<std::string> readUtf8Character(std::istream& in)
 {
@@ -52,8 +54,8 @@ bool isControlCharacter(std::string_view character)
     if (!codePoint) {
         return false;
     }
-    const char32_t c = *codePoint;
-    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+    return std::any_of(controlCharacters.begin(), controlCharacters.end(),
+        [c = *codePoint](CodePointRange range) { return c >= range.first && c <= range.last; });
 }
 
 std::optional<NameLine> readNameLine(std::istream& in)
@@ -73,6 +75,7 @@ std::optional<NameLine> readNameLine(std::istream& in)
             break;
         }
         if (isControlCharacter(*character) || kept == maxNameCharacters) {
+            line.shortened = true;
             continue;
         }
         // A name is shown and saved, so a broken character is kept only as a visible mark.

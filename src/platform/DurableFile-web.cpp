@@ -1,7 +1,6 @@
 #include "platform/DurableFileSteps.hpp"
 
 #include "platform/FileDescriptors.hpp"
-#include "platform/WholeFile.hpp"
 
 #include <emscripten.h>
 
@@ -36,9 +35,13 @@ std::optional<std::filesystem::path> fileToReplace(const std::filesystem::path& 
     return target;
 }
 
-// The folder in memory has no permission bits that matter, so `destination` is not needed.
+// The folder in memory has no permission bits that matter. The browser's storage is this system's
+// disk: the content, as written to the new file, goes to the page's save store under the name it
+// is to replace, and the new file counts as written only once the browser has stored it. So a
+// refused save fails before the rename, and the running game and the next visit both keep the old
+// save, as the failure message says.
 NewFile writeNewFile(
-    const std::filesystem::path& temporary, const std::filesystem::path& /*destination*/, std::string_view content)
+    const std::filesystem::path& temporary, const std::filesystem::path& destination, std::string_view content)
 {
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) {
@@ -46,23 +49,19 @@ NewFile writeNewFile(
     }
     const bool written = descriptors::writeAll(fd, content);
     const bool closed = ::close(fd) == 0;
-    return written && closed ? NewFile::written : NewFile::notWritten;
+    std::error_code failed;
+    const std::filesystem::path key = std::filesystem::absolute(destination, failed);
+    if (!written || !closed || failed) {
+        return NewFile::notWritten;
+    }
+    const int stored = keepInBrowser(key.c_str(), content.data(), static_cast<int>(content.size()));
+    return stored != 0 ? NewFile::written : NewFile::notWritten;
 }
 
-// The file in memory is replaced only once the browser has stored the new one, so until then, and
-// when the browser refuses it, the running game and the next visit both have the old save, as the
-// failure message says.
+// A rename within the folder in memory does not fail once the file is there to rename.
 bool moveOver(const std::filesystem::path& from, const std::filesystem::path& to)
 {
-    const WholeFile saved = readWholeFile(from);
-    std::error_code failed;
-    const std::filesystem::path key = std::filesystem::absolute(to, failed);
-    if (saved.outcome != WholeFile::Outcome::read || failed) {
-        return false;
-    }
-    const int stored = keepInBrowser(key.c_str(), saved.bytes.data(), static_cast<int>(saved.bytes.size()));
-    // A rename within the folder in memory does not fail once the file is there to rename.
-    return stored != 0 && std::rename(from.c_str(), to.c_str()) == 0;
+    return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
 } // namespace durable

@@ -32,12 +32,15 @@ bool isDigit(int byte)
     return byte >= '0' && byte <= '9';
 }
 
+// White space but the line feed, which ends the number's line.
 bool isBlank(int byte)
 {
-    return byte == ' ' || byte == '\t' || byte == '\v' || byte == '\f' || byte == '\r';
+    return byte != '\n' && isWhiteSpaceByte(byte);
 }
 
 // Reads one line after another and stops storing after the read that reached the end of the file.
+// It also notes, for a file the player hands over, the first line that is not as the game writes
+// it; start-up's load takes whatever it can read.
 class LineReader {
 public:
     explicit LineReader(std::istream& in)
@@ -45,12 +48,14 @@ public:
     {
     }
 
-    // Leading blanks, a sign, then digits, as atoi reads them; stops at the 32-bit limits.
+    // Leading blanks, a sign, then digits, as atoi reads them; stops at the 32-bit limits. As the
+    // game writes it: an optional minus, digits within the limits, and nothing else on the line.
     void readNumber(std::int32_t& field)
     {
-        if (ended_) {
+        if (!startLine()) {
             return;
         }
+        bool written = !isBlank(in_.peek()) && in_.peek() != '+';
         while (isBlank(in_.peek())) {
             in_.get();
         }
@@ -58,30 +63,96 @@ public:
         if (negative || in_.peek() == '+') {
             in_.get();
         }
+        written = written && isDigit(in_.peek());
         // Past this the value is clamped anyway, so further digits need not grow it.
         constexpr std::int64_t beyondRange = std::int64_t{1} << 32;
         std::int64_t magnitude = 0;
         while (isDigit(in_.peek())) {
             magnitude = std::min(magnitude * 10 + (in_.get() - '0'), beyondRange);
         }
-        field = clampToInt32(negative ? -magnitude : magnitude);
-        ended_ = skipRestOfLine(in_);
+        const std::int64_t value = negative ? -magnitude : magnitude;
+        field = clampToInt32(value);
+        written = endLine() && written;
+        if (!written) {
+            note("в строке " + std::to_string(line_) + " не число");
+        } else if (field != value) {
+            note("в строке " + std::to_string(line_) + " число вне допустимых пределов");
+        }
+    }
+
+    // A flag is a number the game writes as 0 or 1.
+    void readFlag(bool& flag)
+    {
+        std::int32_t value = 0;
+        readNumber(value);
+        flag = value != 0;
+        if (value != 0 && value != 1) {
+            note("в строке " + std::to_string(line_) + " не 0 и не 1");
+        }
     }
 
     // The same rules as a typed name.
     void readName(std::string& field)
     {
-        if (ended_) {
+        if (!startLine()) {
             return;
         }
         std::optional<NameLine> line = readNameLine(in_);
         field = line ? std::move(line->name) : std::string();
         ended_ = !line || line->reachedEnd;
+        if (line && line->shortened) {
+            note("в имени больше " + std::to_string(maxNameCharacters) + " знаков");
+        }
+    }
+
+    // Why the lines read so far, and what follows them, are not as the game writes them; empty when
+    // they are.
+    std::string fault()
+    {
+        if (!ended_ && in_.peek() != std::char_traits<char>::eof()) {
+            note("в файле больше " + std::to_string(line_) + " строк");
+        }
+        return fault_;
     }
 
 private:
+    // False once a read has reached the end of the file: nothing more is stored.
+    bool startLine()
+    {
+        if (ended_) {
+            note("файл обрывается после строки " + std::to_string(line_));
+            return false;
+        }
+        if (in_.peek() == std::char_traits<char>::eof()) {
+            note("файл обрывается после строки " + std::to_string(line_));
+        }
+        ++line_;
+        return true;
+    }
+
+    // Takes the rest of the line; true when nothing but its line break was left.
+    bool endLine()
+    {
+        const std::optional<std::string> next = readUtf8Character(in_);
+        if (!next || *next == "\n") {
+            ended_ = !next;
+            return true;
+        }
+        ended_ = skipRestOfLine(in_);
+        return false;
+    }
+
+    void note(std::string why)
+    {
+        if (fault_.empty()) {
+            fault_ = std::move(why);
+        }
+    }
+
     std::istream& in_;
     bool ended_ = false;
+    int line_ = 0;
+    std::string fault_;
 };
 
 // Exactly one flag: one of the two lines set names a rogue or a warrior; both set is how a mage
@@ -93,7 +164,8 @@ void setClassFromFlags(Character& character, bool rogueFlag, bool warriorFlag)
     character.isMage = rogueFlag == warriorFlag;
 }
 
-void readSaveText(std::string decoded, Character& character)
+// Loads the text into the character; returns why the game could not have written it, or nothing.
+std::string readSaveText(std::string decoded, Character& character)
 {
     std::istringstream text(std::move(decoded));
     LineReader reader(text);
@@ -101,11 +173,24 @@ void readSaveText(std::string decoded, Character& character)
         reader.readNumber(character.*field);
     }
     reader.readName(character.name);
-    std::int32_t rogueFlag = 0;
-    std::int32_t warriorFlag = 0;
-    reader.readNumber(rogueFlag);
-    reader.readNumber(warriorFlag);
-    setClassFromFlags(character, rogueFlag != 0, warriorFlag != 0);
+    bool rogueFlag = false;
+    bool warriorFlag = false;
+    reader.readFlag(rogueFlag);
+    reader.readFlag(warriorFlag);
+    setClassFromFlags(character, rogueFlag, warriorFlag);
+    return reader.fault();
+}
+
+// The game writes no control character but its line ends, in a name or anywhere else.
+bool holdsControlCharacter(const std::string& text)
+{
+    std::istringstream in(text);
+    for (std::optional<std::string> character = readUtf8Character(in); character; character = readUtf8Character(in)) {
+        if (*character != "\n" && isControlCharacter(*character)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -145,6 +230,19 @@ SavedGame loadSaveFile(WholeFile file, Character& character, std::ostream& error
     }
     readSaveText(std::move(text), character);
     return SavedGame::loaded;
+}
+
+std::string whyNotWrittenByGame(std::string bytes)
+{
+    std::string text = decodeText(std::move(bytes));
+    if (text.empty()) {
+        return "в файле нет текста";
+    }
+    if (holdsControlCharacter(text)) {
+        return "в файле есть управляющие символы";
+    }
+    Character scratch;
+    return readSaveText(std::move(text), scratch);
 }
 
 SavedGame loadGame(Character& character, std::ostream& errors)

@@ -206,6 +206,10 @@ const scenarios = {
     await checkFits(driver);
     await checkPolicyRefusesInlineScript(driver);
     await driver.evaluate(() => {
+      // What the screen reader's live region is given, an addition at a time.
+      window.additions = [];
+      new MutationObserver((records) => records.forEach((record) => record.addedNodes
+        .forEach((node) => additions.push(node.textContent)))).observe(document.getElementById('game-log'), { childList: true });
       const write = rpgTerminal.write.bind(rpgTerminal);
       window.written = '';
       rpgTerminal.write = (data, done) => {
@@ -236,6 +240,10 @@ const scenarios = {
     await waitFor(driver, menuAlone);
     await enter(driver, 's');
     await waitFor(driver, menuAlone);
+    // The save, confirmed, and the whole menu after it, in order: one addition, with no label.
+    await waitUntil(driver, () => additions.some((added) => /^Игра сохранена\.\n::::::Меню:+\n[^]*\n[^\n]*\(S\)$/.test(added))
+      && !document.getElementById('game-log').hasAttribute('aria-label')
+      && document.getElementById('save-message').textContent.startsWith('Игра сохранена.'), 'the save confirmed with the menu, as one addition');
     await endWithSheet(driver, 'Name = Иван\nВы воин');
     const written = await driver.evaluate(() => window.written);
     check(written.includes('\x1b[H\x1b[2J\x1b[3J') && !written.includes('\f'), 'a clear is not the terminal\'s');
@@ -251,10 +259,24 @@ const scenarios = {
     });
     await enter(driver, 's');
     await waitFor(driver, /Не удалось сохранить игру\n\s*::::::Меню/);
-    // Ctrl-D on an empty line ends the input, and with it the game.
+    // Ctrl-D on an empty line ends the input, and with it the game; a paste answers the last
+    // pause, and the focus is on "Играть снова" at once, the answer field gone for screen readers.
     await driver.pressWithControl('d');
-    await driver.press('Enter');
-    await waitUntil(driver, () => !document.getElementById('game-over').hidden, 'the offer to play again');
+    await driver.evaluate(() => rpgTerminal.paste('x'));
+    await waitUntil(driver, () => !document.getElementById('game-over').hidden && document.activeElement.id === 'play-again',
+      'the focus on the offer to play again');
+    const tree = engine === 'chromium' && JSON.stringify(await driver.page.accessibility.snapshot({ interestingOnly: false }));
+    check(!tree || !tree.includes('Ваш ответ'), 'the finished game still offers its answer field');
+    // The game's files not to be had at "Играть снова": the player is told what to do, on the
+    // screen and in the live region.
+    if (engine === 'chromium') {
+      await driver.evaluate(() => { window.fetch = () => Promise.reject(new TypeError('No network')); });
+      await driver.click('#play-again');
+      await waitFor(driver, 'Не удалось загрузить игру. Проверьте подключение к сети и нажмите «Играть снова».');
+      await waitUntil(driver, () => /^Не удалось загрузить игру\.[^\n]*\nИгра окончена\.$/
+        .test(document.getElementById('game-log').lastChild.textContent) && document.activeElement.id === 'play-again',
+      'the failure in the live region');
+    }
     const foreign = await driver.foreignRequests(base);
     check(foreign.length === 0, `requests to other hosts: ${foreign.join(' ')}`);
     await checkNamedByContent(driver);
@@ -292,7 +314,8 @@ const scenarios = {
     await waitFor(driver, menuAlone);
     await enter(driver, 's');
     await waitFor(driver, menuAlone);
-    const log = await driver.evaluate(() => Array.from(document.querySelectorAll('[role=log] p'), (line) => line.textContent.trim()));
+    const log = await driver.evaluate(() => Array.from(document.querySelectorAll('[role=log] p'), (entry) => entry.textContent.split('\n'))
+      .flat().map((line) => line.trim()));
     for (const line of [wrapped, 'Что-то я заболтался, а как вас кстати зовут?', 'Для продолжения нажмите любую клавишу . . .']) {
       check(log.includes(line), `the screen reader's copy lacks "${line}":\n${log.join('\n')}`);
     }
@@ -365,6 +388,14 @@ const scenarios = {
       await driver.page.removeScriptToEvaluateOnNewDocument(identifier);
     }
     await waitFor(driver, /^Сохранения в этом браузере сейчас недоступны: сохранить игру не получится\.\n\n/);
+    // With the site's storage blocked, a button and a drop still answer, and the drop opens nothing.
+    if (engine === 'firefox') {
+      await driver.click('#download-save');
+      await waitUntil(driver, () => /недоступно/.test(document.getElementById('save-message').textContent), 'the word on the download');
+      check(await driver.evaluate(() => !document.body.dispatchEvent(new DragEvent('drop', { dataTransfer: new DataTransfer(), bubbles: true, cancelable: true }))),
+        'a drop is left to the browser');
+      await waitUntil(driver, () => /не файл/.test(document.getElementById('save-message').textContent), 'the word on the drop');
+    }
     for (let run = 0; run < (engine === 'firefox' ? 2 : 1); run += 1) {
       await newWarrior(driver, 'Пётр');
       await enter(driver, 's');
@@ -426,6 +457,7 @@ const scenarios = {
     await driver.open(base);
     await driver.click('#download-save');
     await waitUntil(driver, () => /нет/.test(document.getElementById('save-message').textContent), 'no save to download');
+    check(await driver.evaluate(async () => (await indexedDB.databases()).length === 0), 'looking for a save made the database');
     await newWarrior(driver, 'Ivan');
     for (const [key, shows] of [['t', 'Здоровья(H)'], ['a', '100 дашь?'], ['y', '-100 монет']]) {
       await enter(driver, key);
@@ -462,9 +494,14 @@ const scenarios = {
     const saveOf = (name) => `200\n20\n0\n20\n200\n50\n200\n50\n20\n${name}\n0\n1\n`;
     for (const [bytes, why] of [[Buffer.alloc(0), 'нет текста'], [Buffer.from('\xef\xbb\xbf', 'latin1'), 'нет текста'],
       [Buffer.alloc(1024 * 1024 + 1, '1'), 'слишком большой'], [Buffer.alloc(100), 'управляющие символы'],
-      [Buffer.from('\x89PNG\r\n\x1a\n\0\0\0\rIHDR', 'latin1'), 'управляющие символы'], [Buffer.from('\n'), 'не числа'],
-      [Buffer.from('\xef\xbb\xbf\r\n', 'latin1'), 'не числа'], [Buffer.from(saveOf('Ив\x1b[2Jан')), 'управляющие символы'],
-      [Buffer.from(saveOf('Иван').replace('50\n200', '5O\n200')), 'не числа']]) {
+      [Buffer.from('\x89PNG\r\n\x1a\n\0\0\0\rIHDR', 'latin1'), 'управляющие символы'], [Buffer.from('\n'), 'не число'],
+      [Buffer.from('\xef\xbb\xbf\r\n', 'latin1'), 'не число'], [Buffer.from(saveOf('Ив\x1b[2Jан')), 'управляющие символы'],
+      [Buffer.from(saveOf('Иван').replace('50\n200', '5O\n200')), 'не число'], [Buffer.from(saveOf('Ив\u009bан')), 'управляющие символы'],
+      [Buffer.from(saveOf('Ив\u202eан')), 'управляющие символы'], [Buffer.from(`${saveOf('Иван')}junk\n`), 'больше 12 строк'],
+      [Buffer.from(saveOf('Иван').replace('200', '4294967296')), 'вне допустимых пределов'],
+      [Buffer.from(saveOf('Иван').replace(/1\n$/, '7\n')), 'не 0 и не 1']]) {
+      // Each answer anew, so a file taken (and its question dismissed) cannot pass for the one before.
+      await driver.evaluate(() => { document.getElementById('save-message').textContent = ''; });
       await upload(bytes);
       await waitUntil(driver, (why) => document.getElementById('save-message').textContent.includes(why), `"${why}"`, why);
       check(windowsSave.equals(Buffer.from(await stored())), 'a file that is no save replaced the save');
@@ -478,7 +515,7 @@ const scenarios = {
     await waitUntil(driver, () => /Файлов 2/.test(document.getElementById('save-message').textContent), 'the word on two files');
     const [chooser] = await Promise.all([page.waitForFileChooser(), driver.click('#load-save')]);
     await chooser.cancel();
-    await waitUntil(driver, () => document.activeElement === rpgTerminal.textarea, 'the keys back in the game');
+    await waitUntil(driver, () => document.activeElement.id === 'play-again', 'the keys back on "Играть снова", the game being over');
     // A save the browser has no room for is not loaded, and the page says why.
     await driver.evaluate(() => {
       const transaction = IDBDatabase.prototype.transaction;
