@@ -1,7 +1,7 @@
 #include "platform/DurableFileSteps.hpp"
 
 #include "platform/FileDescriptors.hpp"
-#include "platform/OwnLinks-posix.hpp"
+#include "platform/OwnLinks-linux.hpp"
 #include "platform/Signals-posix.hpp"
 
 #include <array>

@@ -3,7 +3,7 @@
 #include "platform/TerminalClear.hpp"
 #include "platform/TerminalEncoding.hpp"
 #include "platform/TerminalInput-posix.hpp"
-#include "platform/TerminalModes-posix.hpp"
+#include "platform/TerminalModes-linux.hpp"
 #include "platform/TerminalWidth.hpp"
 
 #include <cstdlib>

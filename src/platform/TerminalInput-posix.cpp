@@ -1,7 +1,7 @@
 #include "platform/TerminalInput-posix.hpp"
 
 #include "platform/FileDescriptors.hpp"
-#include "platform/TerminalModes-posix.hpp"
+#include "platform/TerminalModes-linux.hpp"
 #include "text/Utf8.hpp"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "platform/WholeFile.hpp"
 
 #include "platform/FileDescriptors.hpp"
-#include "platform/OwnLinks-posix.hpp"
+#include "platform/OwnLinks-linux.hpp"
 
 #include <utility>
 

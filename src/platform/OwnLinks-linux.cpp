@@ -1,4 +1,4 @@
-#include "platform/OwnLinks-posix.hpp"
+#include "platform/OwnLinks-linux.hpp"
 
 #include "platform/WholeFile.hpp"
 

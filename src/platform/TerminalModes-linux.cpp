@@ -1,4 +1,4 @@
-#include "platform/TerminalModes-posix.hpp"
+#include "platform/TerminalModes-linux.hpp"
 
 #include "platform/DurableFile.hpp"
 #include "platform/Signals-posix.hpp"
