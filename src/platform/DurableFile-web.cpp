@@ -1,7 +1,6 @@
 #include "platform/DurableFileSteps.hpp"
 
 #include "platform/FileDescriptors.hpp"
-#include "platform/WholeFile.hpp"
 
 #include <emscripten.h>
 
@@ -36,33 +35,35 @@ std::optional<std::filesystem::path> fileToReplace(const std::filesystem::path& 
     return target;
 }
 
-// The folder in memory has no permission bits that matter, so `destination` is not needed.
+// The folder in memory has no permission bits that matter. Its disk is the browser's storage: the
+// content is written there too, under the destination's name, before the file counts as written,
+// so the rename comes only once the browser has stored it, and a refusal leaves the running game
+// and the next visit both with the old save, as the failure message says.
 NewFile writeNewFile(
-    const std::filesystem::path& temporary, const std::filesystem::path& /*destination*/, std::string_view content)
+    const std::filesystem::path& temporary, const std::filesystem::path& destination, std::string_view content)
 {
+    std::error_code failed;
+    const std::filesystem::path key = std::filesystem::absolute(destination, failed);
+    if (failed) {
+        return NewFile::notCreated;
+    }
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) {
         return errno == EEXIST ? NewFile::nameTaken : NewFile::notCreated;
     }
     const bool written = descriptors::writeAll(fd, content);
     const bool closed = ::close(fd) == 0;
-    return written && closed ? NewFile::written : NewFile::notWritten;
+    if (!written || !closed) {
+        return NewFile::notWritten;
+    }
+    const bool stored = keepInBrowser(key.c_str(), content.data(), static_cast<int>(content.size())) != 0;
+    return stored ? NewFile::written : NewFile::notWritten;
 }
 
-// The file in memory is replaced only once the browser has stored the new one, so until then, and
-// when the browser refuses it, the running game and the next visit both have the old save, as the
-// failure message says.
+// A rename within the folder in memory does not fail once the file is there to rename.
 bool moveOver(const std::filesystem::path& from, const std::filesystem::path& to)
 {
-    const WholeFile saved = readWholeFile(from);
-    std::error_code failed;
-    const std::filesystem::path key = std::filesystem::absolute(to, failed);
-    if (saved.outcome != WholeFile::Outcome::read || failed) {
-        return false;
-    }
-    const int stored = keepInBrowser(key.c_str(), saved.bytes.data(), static_cast<int>(saved.bytes.size()));
-    // A rename within the folder in memory does not fail once the file is there to rename.
-    return stored != 0 && std::rename(from.c_str(), to.c_str()) == 0;
+    return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
 } // namespace durable
