@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <sstream>
 #include <string>
@@ -44,6 +45,56 @@ TEST(TerminalEncoding, ConvertsToAndFromEachCyrillicSet)
         std::string line;
         std::getline(std::istream(reading.get()) >> std::ws, line);
         EXPECT_EQ(line, "Жук") << test.charset;
+    }
+}
+
+// A terminal that takes `room` bytes and refuses the rest, and counts the flushes passed to it.
+class SmallTerminal final : public std::stringbuf {
+public:
+    explicit SmallTerminal(std::streamsize room)
+        : room_(room)
+    {
+    }
+    int flushes = 0;
+
+protected:
+    std::streamsize xsputn(const char* bytes, std::streamsize count) override
+    {
+        count = std::min(count, room_);
+        room_ -= count;
+        return std::stringbuf::xsputn(bytes, count);
+    }
+    int sync() override { return ++flushes, 0; }
+
+private:
+    std::streamsize room_;
+};
+
+// Each piece is written and flushed; the terminal shows whole characters only, each as soon as it
+// is whole, and a write it refused makes the stream bad.
+TEST(TerminalEncoding, HandsOnWholeCharactersAtEachFlush)
+{
+    const struct {
+        std::vector<std::string> pieces;
+        std::streamsize room;
+        std::string shown;
+        bool good;
+    } cases[] = {
+        {{"Ж\xD0", "\x96!"}, 100, "\xF6\xF6!", true},
+        {{"a\xFF"}, 100, "a?", true},
+        {{"\xD0", "a"}, 100, "?a", true},
+        {{"abc", "def"}, 4, "abcd", false},
+    };
+    for (const auto& [pieces, room, shown, good] : cases) {
+        SmallTerminal terminal(room);
+        const auto converting = convertingToCharacterSet(terminal, "KOI8-R");
+        std::ostream out(converting.get());
+        for (const std::string& piece : pieces) {
+            out << piece << std::flush;
+        }
+        EXPECT_EQ(terminal.str(), shown) << pieces.front();
+        EXPECT_EQ(out.good(), good) << pieces.front();
+        EXPECT_EQ(terminal.flushes, static_cast<int>(pieces.size())) << pieces.front();
     }
 }
 

@@ -2,7 +2,6 @@
 
 #include "core/Character.hpp"
 #include "core/Game.hpp"
-#include "training/TrainingGrounds.hpp"
 
 #include <gtest/gtest.h>
 

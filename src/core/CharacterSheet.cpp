@@ -24,7 +24,8 @@ void Character::showCharacterSheet(Console& console) const
     writeLabelled(console, "Strenght = ", std::to_string(strength));
     writeLabelled(console, "Name = ", name);
 
-    // Each flag speaks for itself, so a mage is named as such.
+    // Each flag has its own line, not one of three: a save with both class lines set gives all
+    // three flags, and the sheet names every one.
     if (isWarrior) {
         console.write("Вы воин\n");
     }

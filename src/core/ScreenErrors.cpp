@@ -15,7 +15,8 @@ ScreenErrors::Buffer::Buffer(Console& console, std::ostream& errors)
 {
 }
 
-// Unbuffered: every character waits here until the line is flushed.
+// The text is gathered, not written, until a flush: the line breaker must see a whole message to
+// break it between words.
 ScreenErrors::Buffer::int_type ScreenErrors::Buffer::overflow(int_type ch)
 {
     if (!traits_type::eq_int_type(ch, traits_type::eof())) {

@@ -65,7 +65,7 @@ void applyTemplate(Character& character, const ClassTemplate& column)
     character.strength = column.strength;
     character.coins = startingCoins;
     character.attack = column.attack;
-    // Every ceiling starts at its current value.
+    // A new hero starts at full health, mana and strength, so a template gives each number once.
     character.maxMana = character.mana;
     character.maxStrength = character.strength;
     character.maxHealth = character.health;
@@ -78,7 +78,8 @@ void createCharacter(Character& character, const ClassTemplate& column, Console&
     console.write(column.greeting);
     console.endLine();
     console.write("Что-то я заболтался, а как вас кстати зовут?\n");
-    // Normally the line break typed after the class key.
+    // One character is skipped, as the game always has: meant for the line break after the class
+    // key, it takes the second letter of a whole word typed instead ("warrior" names "rrior").
     if (!console.readSymbolAsIs()) {
         return;
     }

@@ -2,12 +2,11 @@
 
 #include "platform/ConsoleStreams-win32.hpp"
 #include "platform/TerminalWidth.hpp"
+#include "platform/WholeCharacterOutput.hpp"
 #include "text/Utf16.hpp"
-#include "text/Utf8.hpp"
 
 #include <array>
 #include <atomic>
-#include <cstring>
 #include <iostream>
 #include <memory>
 #include <streambuf>
@@ -18,7 +17,7 @@
 
 namespace {
 
-constexpr wchar_t ctrlZ = L'\x1A';
+constexpr char16_t ctrlZ = u'\x1A';
 
 bool isConsole(HANDLE handle)
 {
@@ -26,81 +25,42 @@ bool isConsole(HANDLE handle)
     return ::GetConsoleMode(handle, &mode) != 0;
 }
 
-// The console speaks UTF-16 in wchar_t, which is 16 bits wide on Windows.
-std::wstring toUtf16(std::string_view text)
-{
-    const std::u16string units = utf8ToUtf16(text);
-    return {units.begin(), units.end()};
-}
-
-std::string toUtf8(std::wstring_view wide)
-{
-    const std::u16string units(wide.begin(), wide.end());
-    return utf16ToUtf8(units);
-}
+// The console reads and writes UTF-16 through untyped buffers, counted in wchar_t, which is 16
+// bits wide on Windows: the game's char16_t units go to it and come from it as they are.
+static_assert(sizeof(wchar_t) == sizeof(char16_t));
 
 // The game's UTF-8 goes to the console as UTF-16, so every text shows whatever the console's
 // code page, and the code page is left as it was.
-class ConsoleOutput final : public std::streambuf {
+class ConsoleWrite final : public CharacterSink {
 public:
-    explicit ConsoleOutput(HANDLE console)
+    explicit ConsoleWrite(HANDLE console)
         : console_(console)
     {
-        setp(buffer_.data(), buffer_.data() + buffer_.size());
     }
 
-    ~ConsoleOutput() override { writeOut(); }
-
-    ConsoleOutput(const ConsoleOutput&) = delete;
-    ConsoleOutput& operator=(const ConsoleOutput&) = delete;
-    ConsoleOutput(ConsoleOutput&&) = delete;
-    ConsoleOutput& operator=(ConsoleOutput&&) = delete;
-
-protected:
-    int_type overflow(int_type ch) override
+    bool write(std::string_view whole) override
     {
-        if (!writeOut()) {
-            return traits_type::eof();
-        }
-        if (!traits_type::eq_int_type(ch, traits_type::eof())) {
-            *pptr() = traits_type::to_char_type(ch);
-            pbump(1);
-        }
-        return traits_type::not_eof(ch);
-    }
-
-    int sync() override { return writeOut() ? 0 : -1; }
-
-private:
-    // Writes the whole characters and keeps an unfinished one at the start of the buffer.
-    bool writeOut()
-    {
-        const std::string_view pending(pbase(), static_cast<std::size_t>(pptr() - pbase()));
-        const std::size_t whole = wholeCharactersLength(pending);
-        const bool written = writeToConsole(toUtf16(pending.substr(0, whole)));
-        const std::size_t rest = pending.size() - whole;
-        std::memmove(buffer_.data(), pending.data() + whole, rest);
-        setp(buffer_.data(), buffer_.data() + buffer_.size());
-        pbump(static_cast<int>(rest));
-        return written;
-    }
-
-    bool writeToConsole(std::wstring_view wide) const
-    {
-        while (!wide.empty()) {
+        const std::u16string units = utf8ToUtf16(whole);
+        std::u16string_view left = units;
+        while (!left.empty()) {
             DWORD written = 0;
-            if (::WriteConsoleW(console_, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr) == 0
+            if (::WriteConsoleW(console_, left.data(), static_cast<DWORD>(left.size()), &written, nullptr) == 0
                 || written == 0) {
                 return false;
             }
-            wide.remove_prefix(written);
+            left.remove_prefix(written);
         }
         return true;
     }
 
+private:
     HANDLE console_;
-    std::array<char, 4096> buffer_{};
 };
+
+std::unique_ptr<std::streambuf> consoleOutput(HANDLE console)
+{
+    return std::make_unique<WholeCharacterOutput>(std::make_unique<ConsoleWrite>(console));
+}
 
 // The console's lines, read as UTF-16, reach the game as UTF-8 ending in a line feed. A line
 // that starts with Ctrl+Z ends the input, as it does for every Windows program reading text.
@@ -123,7 +83,7 @@ protected:
 private:
     void readSomeOfLine()
     {
-        std::array<wchar_t, 1024> units{};
+        std::array<char16_t, 1024> units{};
         DWORD got = 0;
         if (::ReadConsoleW(console_, units.data(), static_cast<DWORD>(units.size()), &got, nullptr) == 0) {
             ended_ = true;
@@ -134,29 +94,29 @@ private:
             ended_ = ::GetLastError() != ERROR_OPERATION_ABORTED;
             return;
         }
-        std::wstring line = std::exchange(carried_, {});
+        std::u16string line = std::exchange(carried_, {});
         line.append(units.data(), got);
         if (atLineStart_ && line.front() == ctrlZ) {
             ended_ = true;
             return;
         }
         // Half of a surrogate pair, or a CR whose LF comes in the next read, waits for the rest.
-        if (isHighSurrogate(static_cast<char16_t>(line.back())) || line.back() == L'\r') {
+        if (isHighSurrogate(line.back()) || line.back() == u'\r') {
             carried_ = line.back();
             line.pop_back();
         }
-        for (std::size_t at = line.find(L"\r\n"); at != std::wstring::npos; at = line.find(L"\r\n", at)) {
+        for (std::size_t at = line.find(u"\r\n"); at != std::u16string::npos; at = line.find(u"\r\n", at)) {
             line.erase(at, 1);
         }
         if (!line.empty()) {
-            atLineStart_ = line.back() == L'\n';
+            atLineStart_ = line.back() == u'\n';
         }
-        text_ = toUtf8(line);
+        text_ = utf16ToUtf8(line);
         setg(text_.data(), text_.data(), text_.data() + text_.size());
     }
 
     HANDLE console_;
-    std::wstring carried_;
+    std::u16string carried_;
     std::string text_;
     bool atLineStart_ = true;
     bool ended_ = false;
@@ -241,7 +201,7 @@ void showErrorsInConsole()
 {
     const HANDLE errors = ::GetStdHandle(STD_ERROR_HANDLE);
     if (isConsole(errors)) {
-        std::cerr.rdbuf(new ConsoleOutput(errors));
+        std::cerr.rdbuf(consoleOutput(errors).release());
     }
 }
 
@@ -265,8 +225,8 @@ TerminalStreams openTerminal()
     }
     const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
     if (isConsole(out)) {
-        static ConsoleOutput buffer(out);
-        static std::ostream stream(&buffer);
+        static const std::unique_ptr<std::streambuf> buffer = consoleOutput(out);
+        static std::ostream stream(buffer.get());
         output = &stream;
         screen.clear = [out](std::ostream& /*flushed*/) { clearConsole(out); };
         screen.columns = terminalColumns();
@@ -283,5 +243,5 @@ std::unique_ptr<std::streambuf> consoleInputBuffer(HANDLE console)
 
 std::unique_ptr<std::streambuf> consoleOutputBuffer(HANDLE console)
 {
-    return std::make_unique<ConsoleOutput>(console);
+    return consoleOutput(console);
 }

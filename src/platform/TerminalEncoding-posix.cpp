@@ -1,5 +1,6 @@
 #include "platform/TerminalEncoding.hpp"
 
+#include "platform/WholeCharacterOutput.hpp"
 #include "text/CellWidth.hpp"
 #include "text/Utf8.hpp"
 
@@ -63,64 +64,34 @@ private:
 
 constexpr std::array cyrillicSets{"KOI8-R", "KOI8-U", "CP1251", "WINDOWS-1251", "ISO-8859-5", "CP866", "IBM866"};
 
-class ToCharacterSet final : public std::streambuf {
+class ToCharacterSet final : public CharacterSink {
 public:
     ToCharacterSet(std::streambuf& target, const std::string& charset)
         : target_(target)
         , conversion_(charset, "UTF-8")
     {
-        setp(buffer_.data(), buffer_.data() + buffer_.size());
-    }
-    ~ToCharacterSet() override { static_cast<void>(writeOut()); }
-    ToCharacterSet(const ToCharacterSet&) = delete;
-    ToCharacterSet& operator=(const ToCharacterSet&) = delete;
-    ToCharacterSet(ToCharacterSet&&) = delete;
-    ToCharacterSet& operator=(ToCharacterSet&&) = delete;
-
-protected:
-    int_type overflow(int_type ch) override
-    {
-        if (!writeOut()) {
-            return traits_type::eof();
-        }
-        if (!traits_type::eq_int_type(ch, traits_type::eof())) {
-            *pptr() = traits_type::to_char_type(ch);
-            pbump(1);
-        }
-        return traits_type::not_eof(ch);
     }
 
-    int sync() override
+    // A character the set lacks becomes as many "?" as the cells the line breaker gave it, so a
+    // row keeps the width it was laid out for.
+    bool write(std::string_view whole) override
     {
-        const bool written = writeOut();
-        return target_.pubsync() == 0 && written ? 0 : -1;
-    }
-
-private:
-    // Converts the whole characters; an unfinished one waits at the start of the buffer. A
-    // character the set lacks becomes as many "?" as the cells the line breaker gave it, so a
-    // row keeps the width it was laid out for. False when the terminal took less than all.
-    bool writeOut()
-    {
-        std::string_view pending(pbase(), static_cast<std::size_t>(pptr() - pbase()));
         std::string converted;
-        while (!conversion_.convert(pending, converted)) {
-            const std::size_t length = wellFormedSequenceLength(pending);
-            const int cells = length == 0 ? 1 : cellWidth(codePointOf(pending.substr(0, length)).value_or(0));
+        while (!conversion_.convert(whole, converted)) {
+            const std::size_t length = wellFormedSequenceLength(whole);
+            const int cells = length == 0 ? 1 : cellWidth(codePointOf(whole.substr(0, length)).value_or(0));
             converted.append(static_cast<std::size_t>(cells), '?');
-            pending.remove_prefix(std::max<std::size_t>(1, length));
+            whole.remove_prefix(std::max<std::size_t>(1, length));
         }
         const auto size = static_cast<std::streamsize>(converted.size());
-        const bool written = target_.sputn(converted.data(), size) == size;
-        std::copy(pending.begin(), pending.end(), buffer_.begin());
-        setp(buffer_.data(), buffer_.data() + buffer_.size());
-        pbump(static_cast<int>(pending.size()));
-        return written;
+        return target_.sputn(converted.data(), size) == size;
     }
 
+    bool flush() override { return target_.pubsync() == 0; }
+
+private:
     std::streambuf& target_;
     Conversion conversion_;
-    std::array<char, 4096> buffer_{};
 };
 
 class FromCharacterSet final : public std::streambuf {
@@ -180,7 +151,7 @@ std::string cyrillicCharacterSet()
 
 std::unique_ptr<std::streambuf> convertingToCharacterSet(std::streambuf& target, const std::string& charset)
 {
-    return std::make_unique<ToCharacterSet>(target, charset);
+    return std::make_unique<WholeCharacterOutput>(std::make_unique<ToCharacterSet>(target, charset));
 }
 
 std::unique_ptr<std::streambuf> convertingFromCharacterSet(std::streambuf& source, const std::string& charset)

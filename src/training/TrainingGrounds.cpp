@@ -1,4 +1,3 @@
-#include "training/TrainingGrounds.hpp"
 #include "core/Character.hpp"
 #include "core/ClampedMath.hpp"
 #include "core/Console.hpp"
@@ -72,8 +71,6 @@ void showTrainingMenu(Console& console)
     console.endLine();
 }
 
-} // namespace
-
 void trainStamina(Character& character, Console& console)
 {
     if (character.isMage) {
@@ -98,6 +95,8 @@ void trainHealth(Character& character, Console& console)
 {
     runTraining(character, console, healthTraining);
 }
+
+} // namespace
 
 void runTrainingMenu(Character& character, Console& console)
 {

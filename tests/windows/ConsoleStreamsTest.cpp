@@ -92,6 +92,8 @@ TEST(ConsoleStreams, TypedLinesReachTheGameAsUtf8AndItsTextShowsWhole)
         {false, L"Ж", outputsAFullBuffer + "Ж"},
         {false, L"\U0001F600", outputsAFullBuffer + "\U0001F600"},
         {false, L"\U0001F600", outputsAFullBuffer.substr(2) + "\U0001F600"},
+        // A byte that starts no character is not held back for more: it shows as U+FFFD.
+        {false, L"a\uFFFD", "a\xFF"},
     };
     const HANDLE console = consoleInput();
     ASSERT_NE(console, INVALID_HANDLE_VALUE);
