@@ -1,6 +1,7 @@
 #include "TestSupport.hpp"
 
 #include "core/ReadChoice.hpp"
+#include "core/ScreenErrors.hpp"
 #include "core/Utf8Input.hpp"
 
 #include <gtest/gtest.h>
@@ -181,6 +182,68 @@ TEST(Screen, PauseWaitsForOneKeyAndClearGoesToTheTerminal)
     EXPECT_EQ(out.str(), std::string(pausePrompt) + "<clear>");
     // The pause took nothing from the game's own input.
     EXPECT_EQ(console.readSymbolAfterWhiteSpace(), "w");
+}
+
+// One of a terminal's two streams: what is written reaches the shared screen only when flushed.
+class HeldUntilFlushed : public std::stringbuf {
+public:
+    explicit HeldUntilFlushed(std::string& screen)
+        : screen_(screen)
+    {
+    }
+
+protected:
+    int sync() override
+    {
+        screen_ += str();
+        str("");
+        return 0;
+    }
+
+private:
+    std::string& screen_;
+};
+
+TEST(Screen, AnErrorComesAfterThePendingTextAndTellsOfItsOwnFailure)
+{
+    for (const int columns : {0, 40}) {
+        std::string shown;
+        HeldUntilFlushed outBuffer(shown);
+        HeldUntilFlushed errorBuffer(shown);
+        std::ostream out(&outBuffer);
+        std::ostream errors(&errorBuffer);
+        std::istringstream in;
+        ScreenControl screen;
+        if (columns > 0) {
+            screen.columns = [columns] { return columns; };
+        }
+        Console console(in, out, screen);
+        ScreenErrors onScreen(console, errors);
+        console.write("Ваш выбор: ");
+        onScreen << "нет места" << std::endl;
+        EXPECT_EQ(shown, "Ваш выбор: нет места\n") << columns;
+        EXPECT_TRUE(onScreen.good());
+    }
+    std::ostream closed(nullptr);
+    ScriptedConsole screen("");
+    ScreenErrors onScreen(screen.console, closed);
+    onScreen << "x" << std::endl;
+    EXPECT_TRUE(onScreen.bad());
+}
+
+TEST(Screen, OutputThatFailedEndsTheGameWithoutWaiting)
+{
+    std::istringstream in("w\n");
+    std::ostream out(nullptr);
+    int keysAwaited = 0;
+    ScreenControl screen;
+    screen.waitForKey = [&] { ++keysAwaited; };
+    Console console(in, out, screen);
+    console.pauseScreen();
+    EXPECT_EQ(keysAwaited, 0);
+    EXPECT_TRUE(console.outputFailure());
+    EXPECT_EQ(console.readSymbolAfterWhiteSpace(), std::nullopt);
+    EXPECT_TRUE(console.inputEnded());
 }
 
 } // namespace

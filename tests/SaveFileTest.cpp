@@ -118,8 +118,9 @@ TEST(SaveFile, TheLaterOfTwoSavesIsTheOneKept)
 
 TEST(LoadGame, NumbersAreReadAsAtoiDoesAndStopAtTheLimits)
 {
+    // An empty line is a 0 of its own, never the start of the next line's number.
     const Character c = characterFrom("12abc\n"
-                                      "abc\n"
+                                      "\n"
                                       " \t-7\n"
                                       "+5\n"
                                       "99999999999999999999999\n"
