@@ -58,7 +58,7 @@ while IFS= read -r line; do
     survivors+=("$line")
     echo "SURVIVED: $line"
   else
-    echo "caught:   $line, by $(sed -n '/tests FAILED/,$s/^ *[0-9]* - \([^ ]*\).*/\1/p' "$log/test.log" | head -n 3 | paste -sd ' ')"
+    echo "caught:   $line, by $(sed -n '/tests FAILED/,$s/^[[:space:]]*[0-9]* - \([^ ]*\).*/\1/p' "$log/test.log" | head -n 3 | paste -sd ' ')"
   fi
   printf '%s' "$original" > "$file"
 done < "$list"
