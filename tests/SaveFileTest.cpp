@@ -11,16 +11,11 @@
 #include <sstream>
 #include <utility>
 #include <vector>
-#if __has_include(<sys/resource.h>)
-#include <csignal>
-#include <sys/resource.h>
-#endif
 
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::string_view failedSaveMessage = "Не удалось сохранить игру\n";
 constexpr std::int32_t int32Max = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t int32Min = std::numeric_limits<std::int32_t>::min();
 
@@ -240,50 +235,6 @@ TEST(SavedGame, AByteOrderMarkAloneIsNoSavedGame)
         writeFile("chartype1.txt", mark + "2");
         EXPECT_TRUE(hasSavedGame()) << mark;
     }
-}
-
-TEST(SavedGame, SavingThroughALinkUpdatesTheFileItPointsAt)
-{
-    const TemporaryFolder folder;
-    fs::create_directory("saves");
-    writeFile("saves/hero.txt", "old\n");
-    fs::create_symlink("saves/hero.txt", "chartype1.txt");
-    Character rogue = created("r\nЛис\n");
-    EXPECT_EQ(saveAndReport(rogue), "");
-    EXPECT_TRUE(fs::is_symlink("chartype1.txt"));
-    EXPECT_EQ(readFile("saves/hero.txt"), formatSaveFile(rogue));
-}
-
-TEST(SavedGame, AFailedSaveSaysSoAndLeavesTheEarlierSaveWhole)
-{
-    const TemporaryFolder folder;
-    Character warrior = created("w\nIvan\n");
-    saveAndReport(warrior);
-    const std::string earlier = readFile("chartype1.txt");
-    warrior.coins = 5;
-
-#if __has_include(<sys/resource.h>)
-    // No file may grow, as under `ulimit -f 0`: the new save's content cannot be written, and its
-    // temporary file goes. Writing past the limit then fails with EFBIG instead of a signal.
-    rlimit limit{};
-    ::getrlimit(RLIMIT_FSIZE, &limit);
-    const rlim_t previous = std::exchange(limit.rlim_cur, 0);
-    std::signal(SIGXFSZ, SIG_IGN);
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    EXPECT_EQ(saveAndReport(warrior), failedSaveMessage);
-    limit.rlim_cur = previous;
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    EXPECT_EQ(readFile("chartype1.txt"), earlier);
-    EXPECT_EQ(filesOtherThan({"chartype1.txt"}), std::vector<std::string>{});
-#endif
-
-    // A folder stands where the save should go: it is refused, and what the folder holds stays.
-    fs::rename("chartype1.txt", "kept.txt");
-    fs::create_directory("chartype1.txt");
-    writeFile("chartype1.txt/inside", "x");
-    EXPECT_EQ(saveAndReport(warrior), failedSaveMessage);
-    EXPECT_EQ(filesOtherThan({"chartype1.txt", "kept.txt"}), std::vector<std::string>{});
-    EXPECT_EQ(readFile("chartype1.txt/inside"), "x");
 }
 
 TEST(SavedGame, ContinuingShowsTheMessageThenTheMenu)
