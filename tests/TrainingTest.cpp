@@ -90,7 +90,7 @@ TEST(Training, MoneyAndNumbersStopAtTheirLimitsInsteadOfWrapping)
 {
     Character warrior = newCharacter(false);
     warrior.coins = std::numeric_limits<std::int32_t>::min() + 50;
-    warrior.attack = std::numeric_limits<std::int32_t>::max() - 3;
+    warrior.attack = std::numeric_limits<std::int32_t>::max() - 4;
     train(warrior, "a\ny\n");
     train(warrior, "a\ny\n");
     EXPECT_EQ(warrior.coins, std::numeric_limits<std::int32_t>::min());
