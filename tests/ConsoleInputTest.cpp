@@ -73,9 +73,11 @@ TEST(Utf8Input, ACharacterStopsAtTheFirstByteThatDoesNotContinueIt)
                           "\xE2\x82\xAC"
                           "\xF0\x9F\x98\x80"
                           "\xF8"
+                          "\xF7\xBF\xBF\xBF"
                           "\xE2\x82"
                           "b");
-    for (const std::string expected : {"\xD0", "a", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\xF8", "\xE2\x82", "b"}) {
+    for (const std::string expected :
+        {"\xD0", "a", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\xF8", "\xF7\xBF\xBF\xBF", "\xE2\x82", "b"}) {
         EXPECT_EQ(readUtf8Character(in), expected);
     }
     EXPECT_EQ(readUtf8Character(in), std::nullopt);

@@ -36,38 +36,8 @@ TEST(MainMenu, TavernAndTripClearTheScreenAndEndTheGame)
     }
 }
 
-TEST(MainMenu, TheSheetIsTheLastScreen)
-{
-    Character character;
-    character.isWarrior = true;
-    const std::string output = menuOutput("m\nt\n", character);
-    EXPECT_TRUE(output.starts_with(mainMenu() + "\fExp = 0\n"));
-    EXPECT_TRUE(output.ends_with("Вы воин\n" + std::string(pausePrompt) + "\f"));
-    EXPECT_EQ(countOf(output, mainMenuHeader), 1);
-}
-
-TEST(MainMenu, TrainingsComeBackToTheMenuUntilInputEnds)
-{
-    Character character;
-    character.isRogue = true;
-    ScriptedConsole screen("t\na\ny\nt\nh\nn\n");
-    runMainMenu(character, screen.console);
-    EXPECT_EQ(countOf(screen.output(), mainMenuHeader), 3);
-    EXPECT_TRUE(screen.output().ends_with(mainMenu()));
-    EXPECT_TRUE(screen.console.inputEnded());
-}
-
-TEST(StartUp, ANewPlayerMeetsTheIntroductionThenTheMenuAndTheGameEndsWithAPause)
-{
-    const TemporaryFolder folder;
-    writeFile("Intro.txt", "Сказ.");
-    ScriptedConsole screen("r\nЛис\np\n");
-    EXPECT_EQ(runGame(screen.console, screen.errors), 0);
-    const std::string output = screen.output();
-    EXPECT_TRUE(output.starts_with("Сказ.\n\n\n(W)arrior"));
-    EXPECT_TRUE(output.ends_with("\f" + mainMenu() + "\f" + std::string(pausePrompt)));
-}
-
+// The transcripts pin a new player's way from the introduction to the menu, the sheet as the last
+// screen and the menu after each training.
 TEST(StartUp, EndOfInputAtTheMenuEndsTheGameWithoutShowingItAgain)
 {
     const TemporaryFolder folder;
