@@ -125,15 +125,7 @@ TEST(NameInput, KeepsElevenCharactersWithoutControlsOrBrokenBytes)
     EXPECT_TRUE(screen.console.inputEnded());
 }
 
-TEST(Screen, PauseAndClearWithoutATerminal)
-{
-    ScriptedConsole screen("");
-    screen.console.write("text");
-    screen.console.pauseScreen();
-    screen.console.clearScreen();
-    EXPECT_EQ(screen.output(), "text" + std::string(pausePrompt) + "\f");
-}
-
+// The transcripts pin a pause and a clear on a pipe: the prompt and a form feed.
 TEST(Screen, PauseWaitsForOneKeyAndClearGoesToTheTerminal)
 {
     std::istringstream in("w\n");
