@@ -37,6 +37,7 @@ TEST(LineBreaker, BreaksLinesBetweenWordsAtTheWidth)
         {{"и\u0306и\u0306и\u0306 ab"}, 5, "", "и\u0306и\u0306и\u0306|ab"}, // combining marks none
         {{"\tab cd"}, 10, "", "\tab|cd"}, // a tab reaches the next stop of eight
         {{"a b "}, 3, "", "a b"}, // trailing spaces beyond the row are dropped
+        {{"ab "}, 3, "", "ab "}, // a prompt's space that fills the row is kept
         {{"a\f b"}, 3, "", "a\f b"},
         {{"\t::::::Меню:::::::\n"}, 20, "", "::::::Меню:::::::\n"}, // a word led by a tab moves whole
         {{"ab \tcd"}, 4, "", "ab|cd"}, // a tab after a word breaks like a space
@@ -60,16 +61,19 @@ TEST(LineBreaker, BreaksLinesBetweenWordsAtTheWidth)
 // gets the text as it is.
 TEST(LineBreaker, ConsoleStartsARowAfterEachReadAndWrapsOnlyOnAScreen)
 {
-    std::istringstream in("x\n");
-    std::ostringstream out;
-    ScreenControl screen;
-    screen.columns = [] { return 6; };
-    Console console(in, out, screen);
-    console.write("Ваш выбор: ");
-    static_cast<void>(console.readSymbolAfterWhiteSpace());
-    console.write("ab cd ef");
-    console.endLine();
-    EXPECT_EQ(out.str(), "Ваш\nвыбор:ab cd\nef\n");
+    // A key then Enter; or Enter on an empty line, then a key and the end of input.
+    for (const std::string input : {"x\n", "\nx"}) {
+        std::istringstream in(input);
+        std::ostringstream out;
+        ScreenControl screen;
+        screen.columns = [] { return 6; };
+        Console console(in, out, screen);
+        console.write("Ваш выбор: ");
+        static_cast<void>(console.readSymbolAfterWhiteSpace());
+        console.write("ab cd ef");
+        console.endLine();
+        EXPECT_EQ(out.str(), "Ваш\nвыбор:ab cd\nef\n") << input;
+    }
 }
 
 } // namespace
