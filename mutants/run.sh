@@ -31,6 +31,8 @@ else
   configure=(cmake -S . -B build -DRPG_BUILD_TESTS=ON) build=(cmake --build build -j2)
   test=(ctest --test-dir build -j2)
 fi
+# A mutant that makes the game wait or loop forever fails at this limit, unless a test sets its own.
+test+=(--timeout 120)
 [ -n "$regex" ] && test+=(-R "$regex")
 "${configure[@]}" > "$log/configure.log" 2>&1 && nice "${build[@]}" > "$log/build.log" 2>&1 && nice "${test[@]}" > "$log/test.log" 2>&1 ||
   { echo "the unmutated copy does not build and pass:" >&2; tail -n 30 "$log"/*.log >&2; exit 1; }

@@ -2,6 +2,7 @@
 
 #include "core/Character.hpp"
 #include "core/Game.hpp"
+#include "platform/WholeFileRead.hpp"
 #include "savegame/SaveFile.hpp"
 
 #include <gtest/gtest.h>
@@ -167,6 +168,23 @@ TEST(SavedGame, AByteOrderMarkAloneIsNoSavedGame)
         EXPECT_FALSE(hasSavedGame()) << mark;
         writeFile("chartype1.txt", mark + "2");
         EXPECT_TRUE(hasSavedGame()) << mark;
+    }
+}
+
+// A file said to be over the limit is refused before anything is read; one that grows while it
+// is read, or never ends, costs no more than the limit and one byte.
+TEST(WholeFile, NoMoreThanTheLimitAndOneByteIsEverRead)
+{
+    for (const std::uintmax_t size : {std::uintmax_t{maxWholeFileBytes + 1}, std::uintmax_t{0}}) {
+        std::size_t read = 0;
+        std::string bytes;
+        // Ends only far past the limit, so a loop that does not stop there still ends.
+        const auto growing = [&](char* /*into*/, std::size_t count) -> std::optional<std::size_t> {
+            read += count;
+            return read > 4 * maxWholeFileBytes ? 0 : count;
+        };
+        EXPECT_EQ(wholefile::readRegularFile(size, bytes, growing), wholefile::Read::tooLarge) << size;
+        EXPECT_EQ(read, size == 0 ? maxWholeFileBytes + 1 : 0) << size;
     }
 }
 
