@@ -80,6 +80,8 @@ for game in "${games[@]}"; do
   # from the new file's creation to the rename is one the save needs.
   steps=$(awk '/O_EXCL/ && /chartype1\.txt\./ { on = 1 } on { sub(/\(.*/, "", $2); printf "%s ", $2 }' trace)
   [[ $steps == "openat fchmod write fsync close rename openat fsync close "* ]] || fail "$game: the save's steps: $steps"
+  # The new file starts private, so it never shows more than the save it replaces.
+  grep -q 'O_EXCL.*, 0600) = [0-9]' trace || fail "$game: the new file did not start private"
   needed=" $(awk '{ sub(/\(.*/, "", $2); n[$2]++ } /O_EXCL/ && /chartype1\.txt\./ { on = 1 }
     on { printf "%s#%d ", $2, n[$2] } on && $2 == "rename" { exit }' trace)"
   while read -r call errors; do
