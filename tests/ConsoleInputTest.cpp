@@ -1,12 +1,15 @@
 #include "TestSupport.hpp"
 
 #include "core/ReadChoice.hpp"
+#include "core/ScreenErrors.hpp"
 #include "core/Utf8Input.hpp"
 
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <sstream>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -34,50 +37,32 @@ TEST(ReadChoice, TakesTheFirstKeyAndLeavesTheRestOfTheLine)
     EXPECT_EQ(screen.console.readSymbolAfterWhiteSpace(), "x");
 }
 
-TEST(ReadChoice, SkipsEmptyLinesWithoutAskingAgain)
+TEST(ReadChoice, AsksOnceAndAgainOnlyForEachRejectedKey)
 {
-    ScriptedConsole screen("\n\n \t\r\n\v\fm\n");
-    const Asked asked = ask(screen);
-    EXPECT_EQ(asked.choice, 'm');
-    EXPECT_EQ(asked.prompts, 1);
-    EXPECT_EQ(screen.output(), "?");
-}
-
-TEST(ReadChoice, AsksAgainForEveryRejectedKey)
-{
-    ScriptedConsole screen("1\nq\nT\n");
-    const Asked asked = ask(screen);
-    EXPECT_EQ(asked.choice, 't');
-    EXPECT_EQ(asked.prompts, 3);
-}
-
-TEST(ReadChoice, UpperCaseKeysAreAcceptedAsLowerCase)
-{
-    ScriptedConsole screen("P F T S M");
-    for (const char expected : {'p', 'f', 't', 's', 'm'}) {
-        EXPECT_EQ(ask(screen).choice, expected);
-    }
-}
-
-TEST(ReadChoice, RejectsACyrillicOrBrokenKeyOnceAsAWhole)
-{
-    // "т" is two bytes; 0xFF and a stray continuation byte are characters of their own.
-    for (const std::string input : {"т\nt\n", "\xFF\nt\n", "\x80t\n"}) {
-        ScriptedConsole screen(input);
+    struct Case {
+        std::string input;
+        std::optional<char> choice; // nothing: the input ended first
+        int prompts;
+    };
+    // clang-format off
+    const std::vector<Case> cases{
+        {"\n\n \t\r\n\v\fm\n", 'm', 1}, // empty lines are skipped without asking again
+        {"1\nq\nT\n", 't', 3}, // an upper-case key is taken as lower case
+        {"т\nt\n", 't', 2}, // a Cyrillic key of two bytes is rejected once, as a whole
+        {"\xFF\nt\n", 't', 2}, // so are bytes no character starts with
+        {"\x80t\n", 't', 2},
+        {"", std::nullopt, 1},
+        {"\n \n", std::nullopt, 1},
+        {"1", std::nullopt, 2},
+    };
+    // clang-format on
+    for (const Case& test : cases) {
+        ScriptedConsole screen(test.input);
         const Asked asked = ask(screen);
-        EXPECT_EQ(asked.choice, 't');
-        EXPECT_EQ(asked.prompts, 2) << input;
-    }
-}
-
-TEST(ReadChoice, EndOfInputEndsTheQuestionWithoutAskingAgain)
-{
-    for (const std::string input : {"", "\n \n", "1"}) {
-        ScriptedConsole screen(input);
-        const Asked asked = ask(screen);
-        EXPECT_EQ(asked.choice, std::nullopt);
-        EXPECT_EQ(asked.prompts, input == "1" ? 2 : 1) << input;
-        EXPECT_TRUE(screen.console.inputEnded());
+        EXPECT_EQ(asked.choice, test.choice) << test.input;
+        EXPECT_EQ(screen.output(), std::string(static_cast<std::size_t>(test.prompts), '?')) << test.input;
+        EXPECT_EQ(asked.prompts, test.prompts) << test.input;
+        EXPECT_EQ(screen.console.inputEnded(), !test.choice) << test.input;
     }
 }
 
@@ -88,80 +73,59 @@ TEST(Utf8Input, ACharacterStopsAtTheFirstByteThatDoesNotContinueIt)
                           "\xE2\x82\xAC"
                           "\xF0\x9F\x98\x80"
                           "\xF8"
+                          "\xF7\xBF\xBF\xBF"
                           "\xE2\x82"
                           "b");
-    for (const std::string expected : {"\xD0", "a", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\xF8", "\xE2\x82", "b"}) {
+    for (const std::string expected :
+        {"\xD0", "a", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\xF8", "\xF7\xBF\xBF\xBF", "\xE2\x82", "b"}) {
         EXPECT_EQ(readUtf8Character(in), expected);
     }
     EXPECT_EQ(readUtf8Character(in), std::nullopt);
 }
 
-std::optional<std::string> nameFrom(ScriptedConsole& screen)
+// Each line is read whole as a name, so the read after it starts on the next line.
+TEST(NameInput, KeepsElevenCharactersWithoutControlsOrBrokenBytes)
 {
-    return screen.console.readName();
-}
-
-TEST(NameInput, KeepsElevenCharactersAndDropsTheRestOfTheLine)
-{
-    ScriptedConsole screen("Ivan\n"
-                           "Abcdefghijk\n"
-                           "Abcdefghijklmnop\n"
-                           "Александр Македонский\n"
-                           " padded  \n"
-                           "\n"
-                           "next");
-    EXPECT_EQ(nameFrom(screen), "Ivan");
-    EXPECT_EQ(nameFrom(screen), "Abcdefghijk");
-    EXPECT_EQ(nameFrom(screen), "Abcdefghijk");
-    EXPECT_EQ(nameFrom(screen), "Александр М");
-    EXPECT_EQ(nameFrom(screen), " padded  ");
-    EXPECT_EQ(nameFrom(screen), "");
-    EXPECT_EQ(nameFrom(screen), "next");
+    using namespace std::string_literals;
+    struct Case {
+        std::string line;
+        std::string name;
+    };
+    // clang-format off
+    const std::vector<Case> cases{
+        {"Ivan\n", "Ivan"},
+        {"Abcdefghijk\n", "Abcdefghijk"},
+        {"Abcdefghijklmnop\n", "Abcdefghijk"},
+        {"Александр Македонский\n", "Александр М"},
+        {" padded  \n", " padded  "},
+        {"\n", ""},
+        {std::string(1024 * 1024, 'x') + "\n", "xxxxxxxxxxx"}, // read through without keeping it
+        // An arrow key, a delete, a tab, a NUL and the carriage return of a Windows line end go
+        // before counting.
+        {"\x1b[AIv\x7F\tan\0\x01"
+         "ABCDEFGHIJ\r\n"s, "[AIvanABCDE"},
+        // C1 controls and the bidirectional formatting characters go too; their neighbours stay.
+        {"\u0080\u009F\u00A0|\u2029\u202A\u202E\u202F|\u2065\u2066\u2069\u206A\n", "\u00A0|\u2029\u202F|\u2065\u206A"},
+        // A stray continuation byte, an overlong form, a surrogate, a code point past U+10FFFF and
+        // a byte no character starts with each become one U+FFFD; the control goes first.
+        {"\x80\xC0\xAF\xED\xA0\x80\xF4\x90\x80\x80\xF8\x01Ivan Petrov\n", "\uFFFD\uFFFD\uFFFD\uFFFD\uFFFDIvan P"},
+        {"Ив\xD0\n", "Ив\uFFFD"},
+    };
+    // clang-format on
+    for (const Case& test : cases) {
+        ScriptedConsole screen(test.line + "w\n");
+        EXPECT_EQ(screen.console.readName(), test.name) << test.line.substr(0, 40);
+        EXPECT_EQ(screen.console.readSymbolAfterWhiteSpace(), "w") << test.line.substr(0, 40);
+    }
+    // A last line without a line break is still a name; only then has the input ended.
+    ScriptedConsole screen("next");
+    EXPECT_EQ(screen.console.readName(), "next");
     EXPECT_FALSE(screen.console.inputEnded());
-    EXPECT_EQ(nameFrom(screen), std::nullopt);
+    EXPECT_EQ(screen.console.readName(), std::nullopt);
     EXPECT_TRUE(screen.console.inputEnded());
 }
 
-TEST(NameInput, DropsControlCharactersBeforeCounting)
-{
-    // An arrow key, a delete, a tab, a NUL and the carriage return of a Windows line end.
-    using namespace std::string_literals;
-    ScriptedConsole screen("\x1b[AIv\x7F\tan\0\x01"
-                           "ABCDEFGHIJ\r\nafter\n"s);
-    EXPECT_EQ(nameFrom(screen), "[AIvanABCDE");
-    EXPECT_EQ(nameFrom(screen), "after");
-
-    // C1 controls and the bidirectional formatting characters go too; their neighbours stay.
-    ScriptedConsole unicode("\u0080\u009F\u00A0|\u2029\u202A\u202E\u202F|\u2065\u2066\u2069\u206A\n");
-    EXPECT_EQ(nameFrom(unicode), "\u00A0|\u2029\u202F|\u2065\u206A");
-}
-
-TEST(NameInput, EachBrokenCharacterBecomesOneReplacementCharacter)
-{
-    // A stray continuation byte, an overlong form, a surrogate, a code point past U+10FFFF and a
-    // byte no character starts with; the control character goes first, as always.
-    ScriptedConsole screen("\x80\xC0\xAF\xED\xA0\x80\xF4\x90\x80\x80\xF8\x01Ivan Petrov\n"
-                           "Ив\xD0\n");
-    EXPECT_EQ(nameFrom(screen), "\uFFFD\uFFFD\uFFFD\uFFFD\uFFFDIvan P");
-    EXPECT_EQ(nameFrom(screen), "Ив\uFFFD");
-}
-
-TEST(NameInput, AVeryLongLineIsReadThroughWithoutKeepingIt)
-{
-    ScriptedConsole screen(std::string(1024 * 1024, 'x') + "\nw\n");
-    EXPECT_EQ(nameFrom(screen), std::string(maxNameCharacters, 'x'));
-    EXPECT_EQ(screen.console.readSymbolAfterWhiteSpace(), "w");
-}
-
-TEST(Screen, PauseAndClearWithoutATerminal)
-{
-    ScriptedConsole screen("");
-    screen.console.write("text");
-    screen.console.pauseScreen();
-    screen.console.clearScreen();
-    EXPECT_EQ(screen.output(), "text" + std::string(pausePrompt) + "\f");
-}
-
+// The transcripts pin a pause and a clear on a pipe: the prompt and a form feed.
 TEST(Screen, PauseWaitsForOneKeyAndClearGoesToTheTerminal)
 {
     std::istringstream in("w\n");
@@ -181,6 +145,68 @@ TEST(Screen, PauseWaitsForOneKeyAndClearGoesToTheTerminal)
     EXPECT_EQ(out.str(), std::string(pausePrompt) + "<clear>");
     // The pause took nothing from the game's own input.
     EXPECT_EQ(console.readSymbolAfterWhiteSpace(), "w");
+}
+
+// One of a terminal's two streams: what is written reaches the shared screen only when flushed.
+class HeldUntilFlushed : public std::stringbuf {
+public:
+    explicit HeldUntilFlushed(std::string& screen)
+        : screen_(screen)
+    {
+    }
+
+protected:
+    int sync() override
+    {
+        screen_ += str();
+        str("");
+        return 0;
+    }
+
+private:
+    std::string& screen_;
+};
+
+TEST(Screen, AnErrorComesAfterThePendingTextAndTellsOfItsOwnFailure)
+{
+    for (const int columns : {0, 40}) {
+        std::string shown;
+        HeldUntilFlushed outBuffer(shown);
+        HeldUntilFlushed errorBuffer(shown);
+        std::ostream out(&outBuffer);
+        std::ostream errors(&errorBuffer);
+        std::istringstream in;
+        ScreenControl screen;
+        if (columns > 0) {
+            screen.columns = [columns] { return columns; };
+        }
+        Console console(in, out, screen);
+        ScreenErrors onScreen(console, errors);
+        console.write("Ваш выбор: ");
+        onScreen << "нет места" << std::endl;
+        EXPECT_EQ(shown, "Ваш выбор: нет места\n") << columns;
+        EXPECT_TRUE(onScreen.good());
+    }
+    std::ostream closed(nullptr);
+    ScriptedConsole screen("");
+    ScreenErrors onScreen(screen.console, closed);
+    onScreen << "x" << std::endl;
+    EXPECT_TRUE(onScreen.bad());
+}
+
+TEST(Screen, OutputThatFailedEndsTheGameWithoutWaiting)
+{
+    std::istringstream in("w\n");
+    std::ostream out(nullptr);
+    int keysAwaited = 0;
+    ScreenControl screen;
+    screen.waitForKey = [&] { ++keysAwaited; };
+    Console console(in, out, screen);
+    console.pauseScreen();
+    EXPECT_EQ(keysAwaited, 0);
+    EXPECT_TRUE(console.outputFailure());
+    EXPECT_EQ(console.readSymbolAfterWhiteSpace(), std::nullopt);
+    EXPECT_TRUE(console.inputEnded());
 }
 
 } // namespace

@@ -16,7 +16,7 @@ constexpr RowBreaks breaks{.atSpace = "|", .inWord = "/"};
 struct Case {
     std::vector<std::string> writes;
     int width;
-    int startColumn;
+    std::string echoed; // what the terminal showed of the player's typing before the writes
     std::string expected;
 };
 
@@ -24,29 +24,30 @@ TEST(LineBreaker, BreaksLinesBetweenWordsAtTheWidth)
 {
     // clang-format off
     const std::vector<Case> cases{
-        {{"один два три"}, 8, 0, "один два|три"},
-        {{"один два три\nчетыре"}, 7, 0, "один|два три\nчетыре"},
-        {{"ab cd"}, 5, 0, "ab cd"}, // fills the row exactly: no break, no blank row
-        {{"ab cd\nef"}, 5, 0, "ab cd\nef"}, // the game's line end right at the edge
-        {{"ab   cd"}, 4, 0, "ab|cd"}, // all the spaces at the break go
-        {{" abc de"}, 6, 3, "|abc de"}, // the column carries over from earlier text
-        {{"Na", "me = Ив", "ан"}, 8, 0, "Name =|Иван"},
-        {{"abcdefgh ij"}, 3, 0, "abc/def/gh|ij"},
-        {{"日本語 x"}, 5, 0, "日本/語 x"}, // wide characters take two cells
-        {{"и\u0306и\u0306и\u0306 ab"}, 5, 0, "и\u0306и\u0306и\u0306|ab"}, // combining marks none
-        {{"\tab cd"}, 10, 0, "\tab|cd"}, // a tab reaches the next stop of eight
-        {{"a b "}, 3, 0, "a b"}, // trailing spaces beyond the row are dropped
-        {{"a\f b"}, 3, 0, "a\f b"},
-        {{"\t::::::Меню:::::::\n"}, 20, 0, "::::::Меню:::::::\n"}, // a word led by a tab moves whole
-        {{"ab \tcd"}, 4, 0, "ab|cd"}, // a tab after a word breaks like a space
-        {{"\tabcdefghij"}, 8, 0, "abcdefgh/ij"}, // no row of only the tab
-        {{"日本 x\n"}, 1, 0, "日/本/x\n"}, // narrower than a character: no row of a space
+        {{"один два три"}, 8, "", "один два|три"},
+        {{"один два три\nчетыре"}, 7, "", "один|два три\nчетыре"},
+        {{"ab cd"}, 5, "", "ab cd"}, // fills the row exactly: no break, no blank row
+        {{"ab cd\nef"}, 5, "", "ab cd\nef"}, // the game's line end right at the edge
+        {{"ab   cd"}, 4, "", "ab|cd"}, // all the spaces at the break go
+        {{" abc de"}, 6, ">>>", "|abc de"}, // the column carries over from the echo
+        {{"cd ef"}, 12, "ab\t", "cd|ef"}, // an echoed tab reaches the next stop of eight
+        {{"Na", "me = Ив", "ан"}, 8, "", "Name =|Иван"},
+        {{"abcdefgh ij"}, 3, "", "abc/def/gh|ij"},
+        {{"日本語 x"}, 5, "", "日本/語 x"}, // wide characters take two cells
+        {{"и\u0306и\u0306и\u0306 ab"}, 5, "", "и\u0306и\u0306и\u0306|ab"}, // combining marks none
+        {{"\tab cd"}, 10, "", "\tab|cd"}, // a tab reaches the next stop of eight
+        {{"a b "}, 3, "", "a b"}, // trailing spaces beyond the row are dropped
+        {{"ab "}, 3, "", "ab "}, // a prompt's space that fills the row is kept
+        {{"a\f b"}, 3, "", "a\f b"},
+        {{"\t::::::Меню:::::::\n"}, 20, "", "::::::Меню:::::::\n"}, // a word led by a tab moves whole
+        {{"ab \tcd"}, 4, "", "ab|cd"}, // a tab after a word breaks like a space
+        {{"\tabcdefghij"}, 8, "", "abcdefgh/ij"}, // no row of only the tab
+        {{"日本 x\n"}, 1, "", "日/本/x\n"}, // narrower than a character: no row of a space
     };
     // clang-format on
     for (const Case& test : cases) {
         LineBreaker breaker(breaks);
-        static_cast<void>(breaker.layOut(std::string(static_cast<std::size_t>(test.startColumn), '>'), test.width));
-        static_cast<void>(breaker.flush(test.width));
+        breaker.followEcho(test.echoed);
         std::string out;
         for (const std::string& text : test.writes) {
             out += breaker.layOut(text, test.width);
@@ -56,24 +57,23 @@ TEST(LineBreaker, BreaksLinesBetweenWordsAtTheWidth)
     }
 }
 
-// Enter and a clear put the cursor back at the start of a row; a pipe gets the text as it is.
+// Enter and a clear put the cursor back at the start of a row; the transcripts pin that a pipe
+// gets the text as it is.
 TEST(LineBreaker, ConsoleStartsARowAfterEachReadAndWrapsOnlyOnAScreen)
 {
-    std::istringstream in("x\n");
-    std::ostringstream out;
-    ScreenControl screen;
-    screen.columns = [] { return 6; };
-    Console console(in, out, screen);
-    console.write("Ваш выбор: ");
-    static_cast<void>(console.readSymbolAfterWhiteSpace());
-    console.write("ab cd ef");
-    console.endLine();
-    EXPECT_EQ(out.str(), "Ваш\nвыбор:ab cd\nef\n");
-
-    ScriptedConsole pipe("");
-    pipe.console.write("Ваш выбор: ");
-    pipe.console.endLine();
-    EXPECT_EQ(pipe.output(), "Ваш выбор: \n");
+    // A key then Enter; or Enter on an empty line, then a key and the end of input.
+    for (const std::string input : {"x\n", "\nx"}) {
+        std::istringstream in(input);
+        std::ostringstream out;
+        ScreenControl screen;
+        screen.columns = [] { return 6; };
+        Console console(in, out, screen);
+        console.write("Ваш выбор: ");
+        static_cast<void>(console.readSymbolAfterWhiteSpace());
+        console.write("ab cd ef");
+        console.endLine();
+        EXPECT_EQ(out.str(), "Ваш\nвыбор:ab cd\nef\n") << input;
+    }
 }
 
 } // namespace

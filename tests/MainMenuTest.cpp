@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace {
 
 std::string menuOutput(const std::string& input, Character character = {})
@@ -21,50 +23,21 @@ const std::string& mainMenu()
     return menu;
 }
 
+// A rejected key writes the whole menu again.
 TEST(MainMenu, TavernAndTripClearTheScreenAndEndTheGame)
 {
     EXPECT_TRUE(mainMenu().starts_with(mainMenuHeader));
-    EXPECT_EQ(menuOutput("p\nt\n"), mainMenu() + "\f");
-    EXPECT_EQ(menuOutput("F\nt\n"), mainMenu() + "\f");
+    for (const auto& [keys, menus] : {std::pair{"p\nt\n", 1}, {"F\nt\n", 1}, {"7 x й p", 4}}) {
+        std::string expected;
+        for (int shown = 0; shown < menus; ++shown) {
+            expected += mainMenu();
+        }
+        EXPECT_EQ(menuOutput(keys), expected + "\f") << keys;
+    }
 }
 
-TEST(MainMenu, ARejectedKeyWritesTheWholeMenuAgain)
-{
-    EXPECT_EQ(menuOutput("7 x й p"), mainMenu() + mainMenu() + mainMenu() + mainMenu() + "\f");
-}
-
-TEST(MainMenu, TheSheetIsTheLastScreen)
-{
-    Character character;
-    character.isWarrior = true;
-    const std::string output = menuOutput("m\nt\n", character);
-    EXPECT_TRUE(output.starts_with(mainMenu() + "\fExp = 0\n"));
-    EXPECT_TRUE(output.ends_with("Вы воин\n" + std::string(pausePrompt) + "\f"));
-    EXPECT_EQ(countOf(output, mainMenuHeader), 1);
-}
-
-TEST(MainMenu, TrainingsComeBackToTheMenuUntilInputEnds)
-{
-    Character character;
-    character.isRogue = true;
-    ScriptedConsole screen("t\na\ny\nt\nh\nn\n");
-    runMainMenu(character, screen.console);
-    EXPECT_EQ(countOf(screen.output(), mainMenuHeader), 3);
-    EXPECT_TRUE(screen.output().ends_with(mainMenu()));
-    EXPECT_TRUE(screen.console.inputEnded());
-}
-
-TEST(StartUp, ANewPlayerMeetsTheIntroductionThenTheMenuAndTheGameEndsWithAPause)
-{
-    const TemporaryFolder folder;
-    writeFile("Intro.txt", "Сказ.");
-    ScriptedConsole screen("r\nЛис\np\n");
-    EXPECT_EQ(runGame(screen.console, screen.errors), 0);
-    const std::string output = screen.output();
-    EXPECT_TRUE(output.starts_with("Сказ.\n\n\n(W)arrior"));
-    EXPECT_TRUE(output.ends_with("\f" + mainMenu() + "\f" + std::string(pausePrompt)));
-}
-
+// The transcripts pin a new player's way from the introduction to the menu, the sheet as the last
+// screen and the menu after each training.
 TEST(StartUp, EndOfInputAtTheMenuEndsTheGameWithoutShowingItAgain)
 {
     const TemporaryFolder folder;

@@ -2,6 +2,7 @@
 
 #include "core/Character.hpp"
 #include "core/Game.hpp"
+#include "platform/WholeFileRead.hpp"
 #include "savegame/SaveFile.hpp"
 
 #include <gtest/gtest.h>
@@ -9,18 +10,12 @@
 #include <filesystem>
 #include <limits>
 #include <sstream>
-#include <utility>
 #include <vector>
-#if __has_include(<sys/resource.h>)
-#include <csignal>
-#include <sys/resource.h>
-#endif
 
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::string_view failedSaveMessage = "Не удалось сохранить игру\n";
 constexpr std::int32_t int32Max = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t int32Min = std::numeric_limits<std::int32_t>::min();
 
@@ -71,15 +66,7 @@ void expectSameCharacter(const Character& a, const Character& b)
     EXPECT_EQ(a.isMage, b.isMage);
 }
 
-TEST(SaveFile, ANewWarriorIsSavedAsTwelveLines)
-{
-    const TemporaryFolder folder;
-    Character ivan = created("w\nIvan\n");
-    EXPECT_EQ(saveAndReport(ivan), "");
-    EXPECT_EQ(readSavedText("chartype1.txt"), "200\n20\n0\n20\n200\n50\n200\n50\n20\nIvan\n0\n1\n");
-    EXPECT_TRUE(filesOtherThan({"chartype1.txt"}).empty());
-}
-
+// The transcripts pin the twelve lines of a save byte for byte, after trainings and after two saves.
 TEST(SaveFile, EveryClassComesBackFromTheDiskAsItWas)
 {
     const TemporaryFolder folder;
@@ -98,99 +85,42 @@ TEST(SaveFile, EveryClassComesBackFromTheDiskAsItWas)
     }
 }
 
-TEST(SaveFile, TrainingsThenASaveKeepTheirNumbers)
-{
-    const TemporaryFolder folder;
-    writeFile("Intro.txt", "");
-    ScriptedConsole screen("w\nIvan\nt\na\ny\nt\na\nY\ns\np\n");
-    runGame(screen.console, screen.errors);
-    EXPECT_EQ(readSavedText("chartype1.txt"), "200\n30\n0\n20\n0\n50\n200\n50\n20\nIvan\n0\n1\n");
-}
-
-TEST(SaveFile, TheLaterOfTwoSavesIsTheOneKept)
-{
-    const TemporaryFolder folder;
-    writeFile("Intro.txt", "");
-    ScriptedConsole screen("r\nLongNameHere\ns\nt\nh\ny\ns\np\n");
-    runGame(screen.console, screen.errors);
-    EXPECT_EQ(readSavedText("chartype1.txt"), "130\n15\n0\n20\n100\n40\n135\n40\n20\nLongNameHer\n1\n0\n");
-}
-
-TEST(LoadGame, NumbersAreReadAsAtoiDoesAndStopAtTheLimits)
-{
-    const Character c = characterFrom("12abc\n"
-                                      "abc\n"
-                                      " \t-7\n"
-                                      "+5\n"
-                                      "99999999999999999999999\n"
-                                      "-2147483649\n"
-                                      "2147483647\n"
-                                      "- 3\n"
-                                      "0x1F\n"
-                                      "Name\n"
-                                      "0\n"
-                                      "1\n");
-    EXPECT_EQ(c.health, 12);
-    EXPECT_EQ(c.attack, 0);
-    EXPECT_EQ(c.exp, -7);
-    EXPECT_EQ(c.mana, 5);
-    EXPECT_EQ(c.coins, int32Max);
-    EXPECT_EQ(c.strength, int32Min);
-    EXPECT_EQ(c.maxHealth, int32Max);
-    EXPECT_EQ(c.maxStrength, 0);
-    EXPECT_EQ(c.maxMana, 0);
-}
-
-TEST(LoadGame, WindowsLineEndsLoadTheSame)
-{
-    const std::string unix = "200\n20\n0\n20\n-300\n50\n200\n50\n20\nIvan\n0\n1\n";
-    std::string windows;
-    for (const char byte : unix) {
-        windows += byte == '\n' ? "\r\n" : std::string(1, byte);
-    }
-    expectSameCharacter(characterFrom(windows), characterFrom(unix));
-    EXPECT_EQ(characterFrom(windows).name, "Ivan");
-}
-
-TEST(LoadGame, AMegabyteLineIsReadSafely)
-{
-    const std::string huge(1024 * 1024, '7');
-    const Character c = characterFrom(huge + "\n" + "20\n0\n20\n200\n50\n200\n50\n20\n" + huge + "\n1\n0\n");
-    EXPECT_EQ(c.health, int32Max);
-    EXPECT_EQ(c.attack, 20);
-    EXPECT_EQ(c.name, std::string(11, '7'));
-    EXPECT_TRUE(c.isRogue);
-}
-
-TEST(LoadGame, TheNameFollowsTheRulesOfATypedName)
+// What a save's text loads as, written back as twelve lines, over a character that had other
+// numbers and a name before.
+TEST(LoadGame, EachLineIsReadByItsOwnRules)
 {
     const std::string head = "1\n2\n3\n4\n5\n6\n7\n8\n9\n";
-    EXPECT_EQ(characterFrom(head + "\x1b[31mКрасный Рыцарь\n0\n1\n").name, "[31mКрасный");
-    EXPECT_EQ(characterFrom(head + "\n0\n1\n").name, "");
-}
-
-TEST(LoadGame, AShortFileStopsAfterTheReadThatReachesItsEnd)
-{
+    const std::string huge(1024 * 1024, '7');
+    struct Case {
+        std::string file;
+        std::string loaded;
+    };
+    // clang-format off
+    const std::vector<Case> cases{
+        // Numbers are read as atoi reads them and stop at the 32-bit limits; an empty line is a 0
+        // of its own, never the start of the next line's number.
+        {"12abc\n\n \t-7\n+5\n99999999999999999999999\n-2147483649\n2147483648\n- 3\n0x1F\nName\n0\n1\n",
+            "12\n0\n-7\n5\n2147483647\n-2147483648\n2147483647\n0\n0\nName\n0\n1\n"},
+        {"200\r\n20\r\n0\r\n20\r\n-300\r\n50\r\n200\r\n50\r\n20\r\nIvan\r\n0\r\n1\r\n",
+            "200\n20\n0\n20\n-300\n50\n200\n50\n20\nIvan\n0\n1\n"},
+        {huge + "\n20\n0\n20\n200\n50\n200\n50\n20\n" + huge + "\n1\n0\n",
+            "2147483647\n20\n0\n20\n200\n50\n200\n50\n20\n77777777777\n1\n0\n"},
+        // The name follows the rules of a typed name.
+        {head + "\x1b[31mКрасный Рыцарь\n0\n1\n", head + "[31mКрасный\n0\n1\n"},
+        {head + "\n0\n1\n", head + "\n0\n1\n"},
+        // A short file stops storing after the read that reached its end: with a final line
+        // break, that is the read after the last line, which stores a 0 or an empty name.
+        {"5\n6\n", "5\n6\n0\n111\n111\n0\n0\n0\n0\nСтарое\n0\n0\n"},
+        {"5\n6", "5\n6\n111\n111\n111\n0\n0\n0\n0\nСтарое\n0\n0\n"},
+        {head, head + "\n0\n0\n"},
+    };
+    // clang-format on
     Character before;
     before.health = before.attack = before.exp = before.mana = before.coins = 111;
     before.name = "Старое";
-
-    // With its final line break, the read after the last line finds nothing and stores nothing as 0.
-    const Character ended = characterFrom("5\n6\n", before);
-    EXPECT_EQ(ended.health, 5);
-    EXPECT_EQ(ended.attack, 6);
-    EXPECT_EQ(ended.exp, 0);
-    EXPECT_EQ(ended.mana, 111);
-    EXPECT_EQ(ended.name, "Старое");
-
-    // Without it, the last line's own read reaches the end.
-    const Character cut = characterFrom("5\n6", before);
-    EXPECT_EQ(cut.attack, 6);
-    EXPECT_EQ(cut.exp, 111);
-
-    const Character noName = characterFrom("1\n2\n3\n4\n5\n6\n7\n8\n9\n", before);
-    EXPECT_EQ(noName.maxMana, 9);
-    EXPECT_EQ(noName.name, "");
+    for (const Case& test : cases) {
+        EXPECT_EQ(formatSaveFile(characterFrom(test.file, before)), test.loaded) << test.file.substr(0, 40);
+    }
 }
 
 TEST(LoadGame, TheClassIsAlwaysExactlyOneFlag)
@@ -290,61 +220,21 @@ TEST(SavedGame, AByteOrderMarkAloneIsNoSavedGame)
     }
 }
 
-TEST(SavedGame, SavingThroughALinkUpdatesTheFileItPointsAt)
+// A file said to be over the limit is refused before anything is read; one that grows while it
+// is read, or never ends, costs no more than the limit and one byte.
+TEST(WholeFile, NoMoreThanTheLimitAndOneByteIsEverRead)
 {
-    const TemporaryFolder folder;
-    fs::create_directory("saves");
-    writeFile("saves/hero.txt", "old\n");
-    fs::create_symlink("saves/hero.txt", "chartype1.txt");
-    Character rogue = created("r\nЛис\n");
-    EXPECT_EQ(saveAndReport(rogue), "");
-    EXPECT_TRUE(fs::is_symlink("chartype1.txt"));
-    EXPECT_EQ(readFile("saves/hero.txt"), formatSaveFile(rogue));
-}
-
-TEST(SavedGame, AFailedSaveSaysSoAndLeavesTheEarlierSaveWhole)
-{
-    const TemporaryFolder folder;
-    Character warrior = created("w\nIvan\n");
-    saveAndReport(warrior);
-    const std::string earlier = readFile("chartype1.txt");
-    warrior.coins = 5;
-
-#if __has_include(<sys/resource.h>)
-    // No file may grow, as under `ulimit -f 0`: the new save's content cannot be written, and its
-    // temporary file goes. Writing past the limit then fails with EFBIG instead of a signal.
-    rlimit limit{};
-    ::getrlimit(RLIMIT_FSIZE, &limit);
-    const rlim_t previous = std::exchange(limit.rlim_cur, 0);
-    std::signal(SIGXFSZ, SIG_IGN);
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    EXPECT_EQ(saveAndReport(warrior), failedSaveMessage);
-    limit.rlim_cur = previous;
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    EXPECT_EQ(readFile("chartype1.txt"), earlier);
-    EXPECT_EQ(filesOtherThan({"chartype1.txt"}), std::vector<std::string>{});
-#endif
-
-    // A folder stands where the save should go: it is refused, and what the folder holds stays.
-    fs::rename("chartype1.txt", "kept.txt");
-    fs::create_directory("chartype1.txt");
-    writeFile("chartype1.txt/inside", "x");
-    EXPECT_EQ(saveAndReport(warrior), failedSaveMessage);
-    EXPECT_EQ(filesOtherThan({"chartype1.txt", "kept.txt"}), std::vector<std::string>{});
-    EXPECT_EQ(readFile("chartype1.txt/inside"), "x");
-}
-
-TEST(SavedGame, ContinuingShowsTheMessageThenTheMenu)
-{
-    const TemporaryFolder folder;
-    writeFile("chartype1.txt", "100\n10\n3\n100\n-50\n30\n105\n30\n100\nМерлин\n0\n0\n");
-    ScriptedConsole screen("m\n");
-    EXPECT_EQ(runGame(screen.console, screen.errors), 0);
-    const std::string output = screen.output();
-    EXPECT_TRUE(output.starts_with(
-        "Вы уже играли, загружаю...\n" + std::string(pausePrompt) + "\f" + std::string(mainMenuHeader)));
-    EXPECT_NE(
-        output.find("Exp = 3\nHealth = 100\nMana = 100\nStrenght = 30\nName = Мерлин\nВы маг\n"), std::string::npos);
+    for (const std::uintmax_t size : {std::uintmax_t{maxWholeFileBytes + 1}, std::uintmax_t{0}}) {
+        std::size_t read = 0;
+        std::string bytes;
+        // Ends only far past the limit, so a loop that does not stop there still ends.
+        const auto growing = [&](char* /*into*/, std::size_t count) -> std::optional<std::size_t> {
+            read += count;
+            return read > 4 * maxWholeFileBytes ? 0 : count;
+        };
+        EXPECT_EQ(wholefile::readRegularFile(size, bytes, growing), wholefile::Read::tooLarge) << size;
+        EXPECT_EQ(read, size == 0 ? maxWholeFileBytes + 1 : 0) << size;
+    }
 }
 
 } // namespace

@@ -2,16 +2,13 @@
 
 #include "core/Console.hpp"
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <initializer_list>
 #include <iterator>
 #include <random>
 #include <sstream>
 #include <string>
 #include <string_view>
-#include <vector>
 
 // A console that reads a fixed script and records everything the game writes.
 struct ScriptedConsole {
@@ -64,30 +61,6 @@ inline std::string readFile(const std::filesystem::path& path)
 {
     std::ifstream file(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
-
-// A saved file's text with CR LF read as LF: each system saves with its own text line end, and
-// the transcripts check which, byte for byte.
-inline std::string readSavedText(const std::filesystem::path& path)
-{
-    std::string text = readFile(path);
-    for (auto at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) {
-        text.erase(at, 1);
-    }
-    return text;
-}
-
-// The names in the working folder other than `expected`: whatever a save left behind, by any name.
-inline std::vector<std::string> filesOtherThan(std::initializer_list<std::string_view> expected)
-{
-    std::vector<std::string> others;
-    for (const auto& entry : std::filesystem::directory_iterator(".")) {
-        const std::string name = entry.path().filename().string();
-        if (std::find(expected.begin(), expected.end(), name) == expected.end()) {
-            others.push_back(name);
-        }
-    }
-    return others;
 }
 
 // How many times `part` occurs in `text`.

@@ -1,75 +1,89 @@
 #!/usr/bin/env bash
-# Saves that cannot be completed, by means that hold even for root: a file-size limit in the
-# middle of a save, and a folder standing where the save should go. Each time the earlier save
-# must stay whole, the player must be told, and no file but the save may be left behind; output
-# that cannot be written and a hang-up in the middle of a save leave it whole too. Then the
-# permission bits a save keeps, and two games saving at the same time.
-set -euo pipefail
+# Saves that cannot be completed, by means that hold even for root, and saves beside other files
+# and games. Each row of the table plays one game in a fresh folder that holds Ivan's save, and
+# checks its exit status, that the save is whole and the one expected, what the player was told
+# (no failure unless the row expects one), that no file but the save is left behind, and last
+# the row's own check. A folder standing where the save should go is a row of
+# hostile_folder_test.sh.
+#   failed_save_test.sh RPG
+set -uo pipefail
 rpg=$(realpath "$1")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cd "$work"
-: > Intro.txt
-fail() { echo "$*" >&2; exit 1; }
+failures=0
+row=
+fail() { echo "FAIL [$row]: $*" >&2; failures=$((failures + 1)); }
+
+ivan=$'200\n20\n0\n20\n200\n50\n200\n50\n20\nIvan\n0\n1\n'
+# Ivan after one attack training; rows name the save they expect.
+# shellcheck disable=SC2034
+trained=$'200\n25\n0\n20\n100\n50\n200\n50\n20\nIvan\n0\n1\n'
+train_and_save=$'t\na\ny\ns\np\n'
+cannot_save='Не удалось сохранить игру'
+
 # Whatever is in the folder besides the save and what this test put there, by any name.
-leftovers() { find . -mindepth 1 -maxdepth 1 ! -name Intro.txt ! -name chartype1.txt ! -name kept.txt ! -name 'played-*'; }
+leftovers() { find . -mindepth 1 -maxdepth 1 ! -name Intro.txt ! -name chartype1.txt ! -name keys ! -name out ! -name errors; }
 
-# A first game saves normally.
-printf 'w\nIvan\ns\np\n' | "$rpg" > /dev/null
-earlier=$(cat chartype1.txt)
-[ "$(sed -n 10p chartype1.txt)" = Ivan ] || fail "the first save is missing: $earlier"
+# Setups, run in the row's folder after Ivan's save is written.
+saved() { :; }
+shared_bits() { chmod 604 chartype1.txt; }
+no_save() { rm chartype1.txt; }
 
-# No file may grow at all: the save fails, the game goes on to the menu and ends normally.
-# Output goes through a pipe, which the limit does not cover.
-output=$( (ulimit -f 0 && printf 't\na\ny\ns\np\n' | "$rpg") | cat)
-grep -q 'Не удалось сохранить игру' <<<"$output" || fail "a save past the size limit was not reported"
-[ "$(cat chartype1.txt)" = "$earlier" ] || fail "the earlier save changed under a size limit"
-[ -z "$(leftovers)" ] || fail "a temporary file was left behind under a size limit"
+# Ways to start the game on `keys`, with its output in `out` and `errors`; each runs in a
+# subshell and ends with the game's status.
+plain() { "$rpg" < keys > out 2> errors; }
+# No file may grow at all. Output goes through a pipe, which the limit does not cover.
+size_limited() { (ulimit -f 0 && exec "$rpg" < keys 2> errors) | cat > out; }
+full_output() { : > out && "$rpg" < keys > /dev/full 2> errors; }
+# The window closed (SIGHUP) while a save waits for the disk.
+hung_up() {
+  strace -o /dev/null -e inject=fsync:delay_enter=3000000 "$rpg" < keys > out 2> errors &
+  for ((tries = 0; tries < 100; tries++)); do [ -n "$(leftovers)" ] && break; sleep 0.1; done
+  [ -n "$(leftovers)" ] || { echo "no slow save was seen" > errors; return 2; }
+  pkill -HUP -P $! -f "$rpg"
+  wait $!
+}
+first_save_under_umask_027() { umask 027 && plain; }
+# Two games save a hundred times each, side by side; both outputs end up in `out`.
+side_by_side() {
+  { printf 's\n%.0s' {1..100}; echo p; } > keys
+  "$rpg" < keys > other 2>&1 &
+  local other=$!
+  plain && wait "$other" && cat other >> out && rm other
+}
 
-# A folder where the save should go.
-mv chartype1.txt kept.txt
-mkdir chartype1.txt
-output=$(printf 'r\nЛис\ns\np\n' | "$rpg")
-grep -q 'Не удалось сохранить игру' <<<"$output" || fail "a save onto a folder was not reported"
-[ -z "$(leftovers)" ] || fail "a temporary file was left behind beside a folder"
-rmdir chartype1.txt
-mv kept.txt chartype1.txt
+# Row checks.
+bits() { [ "$(stat -c %a chartype1.txt)" = "$1" ] || fail "the save's permission bits are $(stat -c %a chartype1.txt)"; }
+one_error() { { [ "$(wc -l < errors)" = 1 ] && grep -q "^$1" errors; } || fail "standard error: $(head -c 300 errors)"; }
 
-# Output that cannot be written ends the game at once, with one line on standard error and a
-# failing status, and the save is not touched.
-earlier=$(cat chartype1.txt)
-status=0
-errors=$(printf 't\na\ny\ns\np\n' | "$rpg" 2>&1 > /dev/full) || status=$?
-[ "$status" = 1 ] && [ "$(wc -l <<<"$errors")" = 1 ] && grep -q '^Не удалось вывести' <<<"$errors" \
-  || fail "a game that cannot write its output ended with status $status and said: $errors"
-[ "$(cat chartype1.txt)" = "$earlier" ] || fail "a game that cannot write its output changed the save"
+# Plays KEYS after SETUP through RUN, then checks STATUS, that the save is the one the variable
+# named SAVE holds, that OUT (a fixed string) was shown, and runs CHECK with its arguments.
+play() {
+  local setup=$1 run=$2 keys=$3 status=$4 save=$5 expected=$6 got=0
+  mkdir "$work/$row" && cd "$work/$row" || exit 1
+  : > Intro.txt
+  printf '%s' "$ivan" > chartype1.txt
+  $setup
+  printf '%s' "$keys" > keys
+  ($run) || got=$?
+  [ "$got" = "$status" ] || fail "exit status $got, not $status; errors: $(head -c 300 errors)"
+  [ "$(cat chartype1.txt)" = "${!save%$'\n'}" ] || fail "the save is not $save: $(cat chartype1.txt)"
+  if [ -n "$expected" ]; then
+    grep -qF -- "$expected" out || fail "\"$expected\" was not shown"
+  fi
+  [ "$expected" = "$cannot_save" ] || ! grep -q 'Не удалось' out || fail "a failure was reported: $(grep 'Не удалось' out)"
+  [ -z "$(leftovers)" ] || fail "left behind: $(leftovers)"
+  "${@:7}"
+  cd "$work" || exit 1
+}
 
-# The window closed (SIGHUP) while a save waits for the disk: the game ends by the signal and its
-# temporary file goes with it.
-printf 't\na\ny\ns\n' | strace -o /dev/null -e inject=fsync:delay_enter=3000000 "$rpg" > /dev/null &
-for ((tries = 0; tries < 100; tries++)); do [ -n "$(leftovers)" ] && break; sleep 0.1; done
-[ -n "$(leftovers)" ] || fail "no slow save was seen"
-pkill -HUP -P $! -f "$rpg"
-status=0
-wait $! || status=$?
-[ "$status" = 129 ] || fail "a game hung up in the middle of a save ended with status $status"
-[ -z "$(leftovers)" ] || fail "a save cut short by SIGHUP left its temporary file"
-[ "$(cat chartype1.txt)" = "$earlier" ] || fail "a save cut short by SIGHUP changed the save"
-
+row=size-limit play saved size_limited "$train_and_save" 0 ivan "$cannot_save"
+row=full-output play saved full_output "$train_and_save" 1 ivan '' one_error 'Не удалось вывести текст игры'
+row=hang-up play saved hung_up $'t\na\ny\ns\n' 129 ivan ''
 # A save keeps the permission bits of the save it replaces; a first save gets 0666 less the umask.
-chmod 604 chartype1.txt
-printf 's\np\n' | "$rpg" > /dev/null
-[ "$(stat -c %a chartype1.txt)" = 604 ] || fail "a save changed the permission bits"
-mv chartype1.txt kept.txt
-(umask 027 && printf 'w\nIvan\ns\np\n' | "$rpg" > /dev/null)
-[ "$(stat -c %a chartype1.txt)" = 640 ] || fail "a first save did not get 0666 less the umask"
+row=kept-bits play shared_bits plain "$train_and_save" 0 trained 'Вы уже играли' bits 604
+row=first-save-bits play no_save first_save_under_umask_027 $'w\nIvan\ns\np\n' 0 ivan '' bits 640
+row=side-by-side play saved side_by_side '' 0 ivan 'Вы уже играли'
 
-# Two games save a hundred times each, side by side: every save lands and the last one is whole.
-for game in 1 2; do
-  { printf 's\n%.0s' {1..100}; echo p; } | "$rpg" > "played-$game" &
-done
-wait
-! grep -q 'Не удалось' played-1 played-2 || fail "a save failed while another game saved"
-[ "$(wc -l < chartype1.txt)" = 12 ] && [ "$(sed -n 10p chartype1.txt)" = Ivan ] || fail "a broken save"
-[ -z "$(leftovers)" ] || fail "a temporary file was left behind by games saving side by side"
-echo "failed saves kept the earlier save; saves beside other files and games landed whole"
+[ "$failures" = 0 ] && echo "failed saves kept the earlier save; saves beside other files and games landed whole"
+exit $((failures > 0))

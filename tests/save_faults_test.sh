@@ -2,8 +2,9 @@
 # Fails the game's system calls one at a time, each occurrence from the game's first look at its
 # folder on, with strace's fault injection, in two short games: one continues a save, trains and
 # saves; the other types a new game over a save. After every run the save is byte for byte the
-# old one or the new one, the player was told of a failure only if it is the old one, no
-# temporary file is left, and the game did not die of a signal.
+# old one or the new one, the player was told of a failure only if it is the old one (and always
+# when a call the save needs failed), no temporary file is left, and the game did not die of a
+# signal. The faultless run's trace shows the save's steps in their order.
 #   save_faults_test.sh RPG
 set -euo pipefail
 rpg=$(realpath "$1")
@@ -48,10 +49,15 @@ play() {
   "$@" "$rpg" < keys > out 2> errors || status=$?
 }
 
+# A second argument marks a call the save cannot do without: the old save must stay, and be told of.
 check() {
   [ "$status" -lt 128 ] || fail "$1: the game died of signal $((status - 128))"
   [ -z "$(find . -maxdepth 1 -name 'chartype1.txt.*')" ] || fail "$1: a temporary file was left behind"
-  cmp -s chartype1.txt old && return
+  if cmp -s chartype1.txt old; then
+    [ -z "${2:-}" ] || grep -q 'Не удалось сохранить' out || fail "$1: the save failed without a word"
+    return
+  fi
+  [ -z "${2:-}" ] || fail "$1: the save was replaced though a call it needs failed"
   cmp -s chartype1.txt new || fail "$1: the save is neither the old one nor the new one: $(cat chartype1.txt)"
   # A failed write of the game's own output is reported too, and says nothing about the save.
   ! grep -q -e 'Не удалось сохранить' -e 'Не удалось прочитать' out errors \
@@ -69,6 +75,15 @@ for game in "${games[@]}"; do
   play "$game" strace -f -o trace -e trace="$calls"
   start=$(grep -n -m 1 -E '"(chartype1\.txt|Intro\.txt)"' trace | cut -d: -f1)
   [ -n "$start" ] || fail "$game: the game never looked at its folder"
+  # The save's steps in order, so a power cut leaves the old save or the new one: the new file
+  # filled, on the disk and closed, renamed over the save, then the rename made to last. Each call
+  # from the new file's creation to the rename is one the save needs.
+  steps=$(awk '/O_EXCL/ && /chartype1\.txt\./ { on = 1 } on { sub(/\(.*/, "", $2); printf "%s ", $2 }' trace)
+  [[ $steps == "openat fchmod write fsync close rename openat fsync close "* ]] || fail "$game: the save's steps: $steps"
+  # The new file starts private, so it never shows more than the save it replaces.
+  grep -q 'O_EXCL.*, 0600) = [0-9]' trace || fail "$game: the new file did not start private"
+  needed=" $(awk '{ sub(/\(.*/, "", $2); n[$2]++ } /O_EXCL/ && /chartype1\.txt\./ { on = 1 }
+    on { printf "%s#%d ", $2, n[$2] } on && $2 == "rename" { exit }' trace)"
   while read -r call errors; do
     [ -n "$call" ] || continue
     before=$(head -n "$((start - 1))" trace | grep -c "^[0-9]* *$call(" || true)
@@ -76,7 +91,7 @@ for game in "${games[@]}"; do
     for ((occurrence = before + 1; occurrence <= count; ++occurrence)); do
       for error in $errors; do
         play "$game" strace -f -o /dev/null -e trace="$call" -e inject="$call:error=$error:when=$occurrence"
-        check "$game, $call #$occurrence failed with $error"
+        check "$game, $call #$occurrence failed with $error" "$([[ $needed != *" $call#$occurrence "* ]] || echo needed)"
         runs=$((runs + 1))
       done
     done

@@ -11,9 +11,8 @@ struct Range {
 };
 
 // The tables give the widths that the C library's wcwidth() gives in a UTF-8 locale (glibc 2.36,
-// Unicode 15), as terminals that follow it draw them. A code point the C library calls
-// unprintable (unassigned) takes one cell, or the width of the range around it, so each table
-// needs fewer ranges.
+// Unicode 15), as terminals that follow it draw them, for the systems that cannot ask it. A code point the C library
+// calls unprintable (unassigned) takes one cell, or the width of the range around it, so each table needs fewer ranges.
 
 // clang-format off
 
@@ -107,7 +106,7 @@ bool isIn(const std::array<Range, Count>& ranges, char32_t codePoint)
 
 } // namespace
 
-int cellWidth(char32_t codePoint)
+int cellWidthFromTable(char32_t codePoint)
 {
     if (codePoint < 0x20 || (codePoint >= 0x7F && codePoint < 0xA0)) {
         return 0;
