@@ -31,6 +31,7 @@ TEST(LineBreaker, BreaksLinesBetweenWordsAtTheWidth)
         {{"ab   cd"}, 4, "", "ab|cd"}, // all the spaces at the break go
         {{" abc de"}, 6, ">>>", "|abc de"}, // the column carries over from the echo
         {{"cd ef"}, 12, "ab\t", "cd|ef"}, // an echoed tab reaches the next stop of eight
+        {{"cd ef"}, 6, "a\x18", "cd|ef"}, // an echoed control character shows as ^X
         {{"Na", "me = Ив", "ан"}, 8, "", "Name =|Иван"},
         {{"abcdefgh ij"}, 3, "", "abc/def/gh|ij"},
         {{"日本語 x"}, 5, "", "日本/語 x"}, // wide characters take two cells
@@ -47,7 +48,7 @@ TEST(LineBreaker, BreaksLinesBetweenWordsAtTheWidth)
     // clang-format on
     for (const Case& test : cases) {
         LineBreaker breaker(breaks);
-        breaker.followEcho(test.echoed);
+        breaker.followEcho(test.echoed, test.width, 2);
         std::string out;
         for (const std::string& text : test.writes) {
             out += breaker.layOut(text, test.width);
