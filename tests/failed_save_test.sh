@@ -35,14 +35,19 @@ plain() { "$rpg" < keys > out 2> errors; }
 # No file may grow at all. Output goes through a pipe, which the limit does not cover.
 size_limited() { (ulimit -f 0 && exec "$rpg" < keys 2> errors) | cat > out; }
 full_output() { : > out && "$rpg" < keys > /dev/full 2> errors; }
-# The window closed (SIGHUP) while a save waits for the disk.
-hung_up() {
-  strace -o /dev/null -e inject=fsync:delay_enter=3000000 "$rpg" < keys > out 2> errors &
+# A signal in the middle of a save, held at one system call by strace: the window closed (SIGHUP)
+# while the save waits for the disk, and SIGTERM the instant its new file is made.
+signalled_mid_save() {
+  local signal=$1
+  shift
+  strace -o /dev/null "$@" "$rpg" < keys > out 2> errors &
   for ((tries = 0; tries < 100; tries++)); do [ -n "$(leftovers)" ] && break; sleep 0.1; done
   [ -n "$(leftovers)" ] || { echo "no slow save was seen" > errors; return 2; }
-  pkill -HUP -P $! -f "$rpg"
+  pkill "-$signal" -P $! -f "$rpg"
   wait $!
 }
+hung_up() { signalled_mid_save HUP -e inject=fsync:delay_enter=3000000; }
+ended_as_made() { signalled_mid_save TERM -e trace=openat -e inject=openat:delay_exit=300000; }
 first_save_under_umask_027() { umask 027 && plain; }
 # Two games save a hundred times each, side by side; both outputs end up in `out`.
 side_by_side() {
@@ -80,6 +85,7 @@ play() {
 row=size-limit play saved size_limited "$train_and_save" 0 ivan "$cannot_save"
 row=full-output play saved full_output "$train_and_save" 1 ivan '' one_error 'Не удалось вывести текст игры'
 row=hang-up play saved hung_up $'t\na\ny\ns\n' 129 ivan ''
+row=ended-as-made play saved ended_as_made $'t\na\ny\ns\n' 143 ivan ''
 # A save keeps the permission bits of the save it replaces; a first save gets 0666 less the umask.
 row=kept-bits play shared_bits plain "$train_and_save" 0 trained 'Вы уже играли' bits 604
 row=first-save-bits play no_save first_save_under_umask_027 $'w\nIvan\ns\np\n' 0 ivan '' bits 640
