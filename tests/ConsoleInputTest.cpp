@@ -34,7 +34,7 @@ TEST(ReadChoice, TakesTheFirstKeyAndLeavesTheRestOfTheLine)
     ScriptedConsole screen("  tsx\n");
     EXPECT_EQ(ask(screen).choice, 't');
     EXPECT_EQ(ask(screen).choice, 's');
-    EXPECT_EQ(screen.console.readSymbolAfterWhiteSpace(), "x");
+    EXPECT_EQ(screen.console.readCharacterAfterWhiteSpace(), "x");
 }
 
 TEST(ReadChoice, AsksOnceAndAgainOnlyForEachRejectedKey)
@@ -115,7 +115,7 @@ TEST(NameInput, KeepsElevenCharactersWithoutControlsOrBrokenBytes)
     for (const Case& test : cases) {
         ScriptedConsole screen(test.line + "w\n");
         EXPECT_EQ(screen.console.readName(), test.name) << test.line.substr(0, 40);
-        EXPECT_EQ(screen.console.readSymbolAfterWhiteSpace(), "w") << test.line.substr(0, 40);
+        EXPECT_EQ(screen.console.readCharacterAfterWhiteSpace(), "w") << test.line.substr(0, 40);
     }
     // A last line without a line break is still a name; only then has the input ended.
     ScriptedConsole screen("next");
@@ -144,7 +144,7 @@ TEST(Screen, PauseWaitsForOneKeyAndClearGoesToTheTerminal)
     EXPECT_EQ(keysAwaited, 1);
     EXPECT_EQ(out.str(), std::string(pausePrompt) + "<clear>");
     // The pause took nothing from the game's own input.
-    EXPECT_EQ(console.readSymbolAfterWhiteSpace(), "w");
+    EXPECT_EQ(console.readCharacterAfterWhiteSpace(), "w");
 }
 
 // One of a terminal's two streams: what is written reaches the shared screen only when flushed.
@@ -205,7 +205,7 @@ TEST(Screen, OutputThatFailedEndsTheGameWithoutWaiting)
     console.pauseScreen();
     EXPECT_EQ(keysAwaited, 0);
     EXPECT_TRUE(console.outputFailure());
-    EXPECT_EQ(console.readSymbolAfterWhiteSpace(), std::nullopt);
+    EXPECT_EQ(console.readCharacterAfterWhiteSpace(), std::nullopt);
     EXPECT_TRUE(console.inputEnded());
 }
 

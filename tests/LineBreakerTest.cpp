@@ -70,7 +70,7 @@ TEST(LineBreaker, ConsoleStartsARowAfterEachReadAndWrapsOnlyOnAScreen)
         screen.columns = [] { return 6; };
         Console console(in, out, screen);
         console.write("Ваш выбор: ");
-        static_cast<void>(console.readSymbolAfterWhiteSpace());
+        static_cast<void>(console.readCharacterAfterWhiteSpace());
         console.write("ab cd ef");
         console.endLine();
         EXPECT_EQ(out.str(), "Ваш\nвыбор:ab cd\nef\n") << input;

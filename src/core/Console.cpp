@@ -107,7 +107,7 @@ std::optional<T> Console::noteEnd(std::optional<T> result)
     return result;
 }
 
-std::optional<std::string> Console::readSymbolAfterWhiteSpace()
+std::optional<std::string> Console::readCharacterAfterWhiteSpace()
 {
     if (!readyToRead()) {
         return std::nullopt;
@@ -116,7 +116,7 @@ std::optional<std::string> Console::readSymbolAfterWhiteSpace()
     return noteEnd(readUtf8Character(in_));
 }
 
-std::optional<std::string> Console::readSymbolAsIs()
+std::optional<std::string> Console::readCharacterAsIs()
 {
     if (!readyToRead()) {
         return std::nullopt;

@@ -23,12 +23,12 @@ public:
     // A line end: a line feed, then everything written so far is shown.
     void endLine();
 
-    // A symbol is one UTF-8 character as typed, of one to four bytes. This read skips white
-    // space first, then reads one symbol: a key typed at a prompt.
-    std::optional<std::string> readSymbolAfterWhiteSpace();
+    // One UTF-8 character as typed, of one to four bytes, after any white space: a key typed at
+    // a prompt.
+    std::optional<std::string> readCharacterAfterWhiteSpace();
 
-    // Reads the very next symbol, white space included.
-    std::optional<std::string> readSymbolAsIs();
+    // The very next character, white space included.
+    std::optional<std::string> readCharacterAsIs();
 
     // The rest of the line as a name, cleaned of control characters and cut to length.
     std::optional<std::string> readName();

@@ -19,7 +19,7 @@ std::optional<char> readChoice(Console& console, std::string_view accepted, cons
 {
     while (true) {
         showPrompt();
-        const std::optional<std::string> key = console.readSymbolAfterWhiteSpace();
+        const std::optional<std::string> key = console.readCharacterAfterWhiteSpace();
         if (!key) {
             return std::nullopt;
         }

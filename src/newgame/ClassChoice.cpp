@@ -80,7 +80,7 @@ void createCharacter(Character& character, const ClassTemplate& column, Console&
     console.write("Что-то я заболтался, а как вас кстати зовут?\n");
     // One character is skipped, as the game always has: meant for the line break after the class
     // key, it takes the second letter of a whole word typed instead ("warrior" names "rrior").
-    if (!console.readSymbolAsIs()) {
+    if (!console.readCharacterAsIs()) {
         return;
     }
     std::optional<std::string> name = console.readName();

@@ -45,7 +45,7 @@ constexpr Training healthTraining{
 void runTraining(Character& character, Console& console, const Training& training)
 {
     console.write(training.offer);
-    const std::optional<std::string> choice = console.readSymbolAfterWhiteSpace();
+    const std::optional<std::string> choice = console.readCharacterAfterWhiteSpace();
     if (!choice) {
         return;
     }
