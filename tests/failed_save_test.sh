@@ -53,7 +53,7 @@ ended_as_made() {
   local trial=$work/$row-trial nth
   mkdir "$trial" && cp chartype1.txt Intro.txt keys "$trial" || return 2
   (cd "$trial" && strace -o trace -e trace=openat "$rpg" < keys > /dev/null 2>&1)
-  nth=$(grep -m1 -n O_CREAT "$trial/trace" | cut -d: -f1)
+  nth=$(grep "^openat(" "$trial/trace" | grep -m1 -n O_CREAT | cut -d: -f1)
   signalled_mid_save TERM -e trace=openat -e "inject=openat:delay_exit=2000000:when=$nth"
 }
 first_save_under_umask_027() { umask 027 && plain; }

@@ -7,6 +7,7 @@
 #include "platform/TerminalWidth.hpp"
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <iostream>
 #include <string>
 #include <string_view>
@@ -31,6 +32,24 @@ bool sameTerminal(int one, int other)
     return ::fstat(one, &first) == 0 && ::fstat(other, &second) == 0 && first.st_rdev == second.st_rdev;
 }
 
+// Line mode's echo goes to the terminal itself, as the kernel's does. Standard input opened only
+// for reading (rpg 0</dev/tty) cannot carry it; another of the game's descriptors on the same
+// terminal can, or else the terminal opened again by its name.
+int echoDescriptor(const Terminals& terminals)
+{
+    if ((::fcntl(STDIN_FILENO, F_GETFL) & O_ACCMODE) != O_RDONLY) {
+        return STDIN_FILENO;
+    }
+    if (terminals.output && sameTerminal(STDIN_FILENO, STDOUT_FILENO)) {
+        return STDOUT_FILENO;
+    }
+    if (terminals.errors && sameTerminal(STDIN_FILENO, STDERR_FILENO)) {
+        return STDERR_FILENO;
+    }
+    const char* name = ::ttyname(STDIN_FILENO);
+    return name != nullptr ? ::open(name, O_WRONLY | O_NOCTTY | O_CLOEXEC) : -1;
+}
+
 } // namespace
 
 TerminalStreams openTerminal()
@@ -40,10 +59,12 @@ TerminalStreams openTerminal()
     const std::string charset = cyrillicCharacterSet();
     const bool eightBit = !charset.empty();
     const Terminals terminals{::isatty(STDIN_FILENO) == 1, ::isatty(STDOUT_FILENO) == 1, ::isatty(STDERR_FILENO) == 1};
-    static TerminalInput keyboard(eightBit);
-    ScreenControl screen;
     if (terminals.input) {
         takeTerminal(eightBit);
+    }
+    static TerminalInput keyboard(eightBit, lineEditing(), terminals.input ? echoDescriptor(terminals) : -1);
+    ScreenControl screen;
+    if (terminals.input) {
         screen.waitForKey = [] { keyboard.waitForKey(); };
         screen.controlEchoCells = lineEditing().controlsShownAsCaret ? 2 : 0;
     }

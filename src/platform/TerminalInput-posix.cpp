@@ -10,7 +10,6 @@
 #include <string_view>
 #include <sys/ioctl.h>
 #include <unistd.h>
-#include <utility>
 
 namespace {
 
@@ -138,21 +137,12 @@ bool readByteOfSameKey(unsigned char& byte)
     }
 }
 
-// Line mode's echo goes to the terminal itself, as the kernel's does.
-void echo(std::string_view text)
-{
-    static_cast<void>(descriptors::writeAll(STDIN_FILENO, text));
-}
-
-bool isControl(unsigned char byte)
-{
-    return byte < 0x20 || byte == 0x7F;
-}
-
 } // namespace
 
-TerminalInput::TerminalInput(bool eightBitCharacterSet)
+TerminalInput::TerminalInput(bool eightBitCharacterSet, LineEditing editing, int echoDescriptor)
     : eightBitCharacterSet_(eightBitCharacterSet)
+    , echoDescriptor_(echoDescriptor)
+    , typedAhead_(editing)
 {
 }
 
@@ -160,29 +150,25 @@ TerminalInput::TerminalInput(bool eightBitCharacterSet)
 // by the system when it reads, and takes the key once it is in the foreground again.
 void TerminalInput::waitForKey()
 {
-    enterKeyMode();
-    // What was typed before the pause, in line mode, the terminal has already echoed.
-    std::size_t shownInTerminal = bytesWaiting();
+    if (!inKeyMode_) {
+        enterKeyMode();
+        inKeyMode_ = true;
+        shownWaiting_ = bytesWaiting();
+    }
     KeyForm key(eightBitCharacterSet_);
     unsigned char byte = 0;
-    for (bool first = true; takeKeyByte(byte, first, shownInTerminal) && !key.completedBy(byte); first = false) {}
-    keepWhatCameWithTheKey(shownInTerminal);
+    for (bool first = true; takeKeyByte(byte, first) && !key.completedBy(byte); first = false) {}
 }
 
-bool TerminalInput::takeKeyByte(unsigned char& byte, bool firstOfKey, std::size_t& shownInTerminal)
+bool TerminalInput::takeKeyByte(unsigned char& byte, bool firstOfKey)
 {
-    if (!held_.empty()) {
-        std::string& bytes = held_.front().bytes;
-        byte = static_cast<unsigned char>(bytes.front());
-        bytes.erase(0, 1);
-        if (bytes.empty()) {
-            held_.pop_front();
-        }
+    if (!typedAhead_.empty()) {
+        byte = typedAhead_.takeByte();
         return true;
     }
     const bool read = firstOfKey ? readByte(byte) : readByteOfSameKey(byte);
-    if (read && shownInTerminal > 0) {
-        --shownInTerminal;
+    if (read && shownWaiting_ > 0) {
+        --shownWaiting_;
     }
     return read;
 }
@@ -190,112 +176,49 @@ bool TerminalInput::takeKeyByte(unsigned char& byte, bool firstOfKey, std::size_
 // Left in the terminal, the rest would be handed to the game as a line the moment line mode
 // comes back, though it was never echoed. Whatever slips in while line mode is being entered is
 // fetched the same way, until the terminal holds nothing unseen.
-void TerminalInput::keepWhatCameWithTheKey(std::size_t shownInTerminal)
+void TerminalInput::takeWhatCameInKeyMode()
 {
+    inKeyMode_ = false;
     constexpr int attempts = 100;
     for (int attempt = 0; attempt < attempts; ++attempt) {
-        keepWaitingBytes(shownInTerminal);
-        shownInTerminal = 0;
+        keepWaitingBytes();
         enterLineMode();
         if (bytesWaiting() == 0) {
-            return;
+            break;
         }
         enterKeyMode();
     }
     enterLineMode();
+    static_cast<void>(descriptors::writeAll(echoDescriptor_, typedAhead_.takeEcho()));
 }
 
-void TerminalInput::keepWaitingBytes(std::size_t shown)
+void TerminalInput::keepWaitingBytes()
 {
     for (std::size_t waiting = bytesWaiting(); waiting > 0;) {
         const ssize_t got = ::read(STDIN_FILENO, buffer_.data(), std::min(waiting, buffer_.size()));
         if (got <= 0) {
             return;
         }
-        std::string bytes(buffer_.data(), static_cast<std::size_t>(got));
-        waiting -= bytes.size();
-        const std::size_t shownPart = std::min(shown, bytes.size());
-        shown -= shownPart;
-        hold(bytes.substr(0, shownPart), true);
-        hold(bytes.substr(shownPart), false);
-    }
-}
-
-void TerminalInput::hold(std::string bytes, bool shown)
-{
-    if (bytes.empty()) {
-        return;
-    }
-    if (!held_.empty() && held_.back().shown == shown) {
-        held_.back().bytes += bytes;
-    } else {
-        held_.push_back({std::move(bytes), shown});
-    }
-}
-
-// As line mode would have taken the bytes if they had come then: shown as they are, a control
-// character as ^X, Backspace and Ctrl-U taking back what is before them on the line, and Ctrl-D
-// handing over the line so far, or the end of input on an empty line. What follows Ctrl-D stays
-// held for the next read.
-std::string TerminalInput::echoAsTyped(std::string bytes)
-{
-    const LineEditing editing = lineEditing();
-    std::string line;
-    std::string shown;
-    std::size_t lineStart = 0;
-    const auto eraseLast = [&] {
-        std::size_t last = line.size() - 1;
-        while (editing.utf8 && last > lineStart && isContinuationByte(static_cast<unsigned char>(line[last]))) {
-            --last;
-        }
-        const bool caret = editing.controlsShownAsCaret && isControl(static_cast<unsigned char>(line[last]));
-        shown += caret ? "\b \b\b \b" : "\b \b";
-        line.erase(last);
-    };
-    for (std::size_t at = 0; at < bytes.size(); ++at) {
-        const auto byte = static_cast<unsigned char>(bytes[at]);
-        if (byte == editing.endOfInput) {
-            endOfInputHeld_ = line.size() == lineStart;
-            if (at + 1 < bytes.size()) {
-                held_.push_front({bytes.substr(at + 1), false});
-            }
-            break;
-        }
-        if (byte == editing.erase || byte == editing.kill) {
-            while (line.size() > lineStart) {
-                eraseLast();
-                if (byte == editing.erase) {
-                    break;
-                }
-            }
-            continue;
-        }
-        line += static_cast<char>(byte);
-        if (byte == '\n') {
-            lineStart = line.size();
-        }
-        if (editing.controlsShownAsCaret && isControl(byte) && byte != '\n' && byte != '\t') {
-            shown += '^';
-            shown += static_cast<char>(byte ^ 0x40);
-        } else {
-            shown += static_cast<char>(byte);
+        waiting -= static_cast<std::size_t>(got);
+        for (const char byte : std::string_view(buffer_.data(), static_cast<std::size_t>(got))) {
+            typedAhead_.receive(static_cast<unsigned char>(byte), shownWaiting_ > 0);
+            shownWaiting_ -= shownWaiting_ > 0 ? 1 : 0;
         }
     }
-    echo(shown);
-    return line;
 }
 
 TerminalInput::int_type TerminalInput::underflow()
 {
     while (gptr() == egptr()) {
-        if (endOfInputHeld_) {
-            endOfInputHeld_ = false;
-            return traits_type::eof();
+        if (inKeyMode_) {
+            takeWhatCameInKeyMode();
         }
-        if (!held_.empty()) {
-            Held next = std::move(held_.front());
-            held_.pop_front();
-            text_ = next.shown ? std::move(next.bytes) : echoAsTyped(std::move(next.bytes));
+        if (!typedAhead_.empty()) {
+            bool endOfInput = false;
+            text_ = typedAhead_.takePiece(endOfInput);
+            if (endOfInput) {
+                return traits_type::eof();
+            }
             setg(text_.data(), text_.data(), text_.data() + text_.size());
             continue;
         }

@@ -118,6 +118,7 @@ termios workingLineMode(termios settings, bool eightBitCharacterSet)
     }
     settings.c_oflag |= OPOST | ONLCR;
     settings.c_lflag |= ICANON | ECHO | ECHOE | ISIG;
+    settings.c_lflag &= static_cast<tcflag_t>(~ECHOPRT);
     // The usual keys, where the found settings have none.
     constexpr std::array<std::pair<int, cc_t>, 4> usualKeys{
         {{VINTR, 0x03}, {VEOF, 0x04}, {VERASE, 0x7F}, {VKILL, 0x15}}};
@@ -176,8 +177,16 @@ void handleEndingSignals()
     }
 }
 
+LineEditing lineEditingOf(const termios& settings)
+{
+    const cc_t* key = settings.c_cc;
+    const tcflag_t local = settings.c_lflag;
+    return {key[VERASE], key[VKILL], key[VEOF], key[VEOL], key[VEOL2], key[VWERASE], key[VLNEXT], key[VREPRINT],
+        (local & IEXTEN) != 0, (local & ECHOK) != 0 && (local & ECHOKE) != 0, (local & ECHOK) != 0,
+        (local & ECHOCTL) != 0, (settings.c_iflag & IUTF8) != 0};
+}
+
 LineEditing lineEditing()
 {
-    return {lineSettings.c_cc[VERASE], lineSettings.c_cc[VKILL], lineSettings.c_cc[VEOF],
-        (lineSettings.c_lflag & ECHOCTL) != 0, (lineSettings.c_iflag & IUTF8) != 0};
+    return lineEditingOf(lineSettings);
 }

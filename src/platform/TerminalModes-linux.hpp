@@ -19,15 +19,26 @@ void takeTerminal(bool eightBitCharacterSet);
 void enterKeyMode();
 void enterLineMode();
 
-// How line mode edits and echoes a typed line, for text the game must echo itself.
+// How line mode edits and echoes a typed line, for text the game must echo itself. A key of 0
+// is none.
 struct LineEditing {
     unsigned char erase = 0x7F;
     unsigned char kill = 0x15;
     unsigned char endOfInput = 0x04;
+    unsigned char endOfLine = 0;
+    // These four only with the extended keys (IEXTEN).
+    unsigned char endOfLine2 = 0;
+    unsigned char wordErase = 0x17;
+    unsigned char literalNext = 0x16;
+    unsigned char reprint = 0x12;
+    bool extendedKeys = true;
+    bool killErasesOnScreen = true; // ECHOKE; else the kill key is echoed, then a line feed (ECHOK)
+    bool killEndsRow = true;
     bool controlsShownAsCaret = true; // ^X for a control character, as ECHOCTL does
     bool utf8 = true; // Backspace erases a whole UTF-8 character
 };
 LineEditing lineEditing();
+LineEditing lineEditingOf(const struct termios& settings);
 
 // Every signal that would end the game first gives the terminal back (when it was taken) and
 // removes the temporary file of a save cut short, then ends the game as it would have.

@@ -426,14 +426,15 @@ pass "a KOI8-R terminal shows and takes Russian"
 
 # One table of games played through a real terminal, each in a window of its own: how the game is
 # started (by a script with job control that continues it with fg whenever it stops, straight in
-# the window so it leads its own session, in an 8-bit set with the tty's IUTF8 on, as luit
-# leaves it, with keys sent as that set's bytes, or by a shell that first sets the terminal with
-# stty, or runs the game under strace holding each return of one system call, and at the end
-# says how the game ended and whether the terminal's settings are the ones it found), the
-# window's width, what stands in its folder, and the steps: keys, literal text, bytes, keys with
-# a stop right after them (while the rest of the key is being read), a signal to the game, a text
-# to wait for, to see go or to stay away, bytes the terminal must have been sent, the terminal's
-# mode to wait for, a new width, and text that must show laid out between words within the width.
+# the window so it leads its own session, with standard input opened again only for reading, in
+# an 8-bit set with the tty's IUTF8 on, as luit leaves it, with keys sent as that set's bytes, or
+# by a shell that first sets the terminal with stty, or runs the game under strace holding each
+# return of one system call, and at the end says how the game ended, whether the terminal's
+# settings are the ones it found, and the line the terminal then held), the window's width, what
+# stands in its folder, and the steps: keys, literal text, bytes, keys with a stop right after
+# them (while the rest of the key is being read), a signal to the game, a text to wait for, to
+# see go or to stay away, bytes the terminal must have been sent, the terminal's mode to wait
+# for, a new width, and text that must show laid out between words within the width.
 table_row=0
 wait_for_line_10() {
     local deadline=$((SECONDS + timeout_seconds))
@@ -453,7 +454,8 @@ game_in_pane() {
 
 # Run by sh: $1 the stty settings to start from, $2 what runs the game, $0 the game.
 settings_kept='{ [ -z "$1" ] || stty $1; } && found=$(stty -g) && $2 "$0"; status=$?; left=$(stty -g); stty sane
-[ "$left" = "$found" ] && kept=kept || kept=changed; echo "ended $status, settings $kept"; sleep 600'
+ahead=$(timeout --foreground 0.5 head -n 1); [ "$left" = "$found" ] && kept=kept || kept=changed
+echo "ended $status, settings $kept, then read: $ahead"; sleep 600'
 
 play_row() {
     local why=$1 start=$2 columns=$3 prepare=$4 steps=$5 dir step verb argument row rows text
@@ -465,6 +467,8 @@ play_row() {
     jobs) pane=$(t new-session -d -P -F '#{pane_id}' -s "row$table_row" -x "$columns" -y 40 -c "$dir" \
         -- env TERM=screen LANG=C.UTF-8 LC_ALL=C.UTF-8 bash --norc --noprofile -c \
         'set -m; "$0"; while [ $? = 148 ]; do fg; done; sleep 600' "$rpg") ;;
+    readonly) pane=$(t new-session -d -P -F '#{pane_id}' -s "row$table_row" -x "$columns" -y 40 -c "$dir" \
+        -- env TERM=screen LANG=C.UTF-8 LC_ALL=C.UTF-8 sh -c 'exec "$0" 0</dev/tty' "$rpg") ;;
     alone) pane=$(t new-session -d -P -F '#{pane_id}' -s "row$table_row" -x "$columns" -y 40 -c "$dir" \
         -- env TERM=screen LANG=C.UTF-8 LC_ALL=C.UTF-8 "$rpg") ;;
     stty:* | strace:*)
@@ -544,6 +548,11 @@ play_row "a name that ends in mid-line leaves the column after all it typed, not
     laid abcdefghijklmnopqrstВы поперхнулись? Ааа, это ваше имя, родители вас видимо"
 play_row "a key pasted after the key that ends a pause is shown before the game takes it" jobs 100 '' \
     "$to_pause; bytes 78 73 0d; saved Ян; sent Сохранить игру(S)\r\ns\r\n"
+play_row "a key pasted after the pause's key is shown with standard input open only for reading" readonly 100 '' \
+    "$to_pause; bytes 78 73 0d; saved Ян; sent Сохранить игру(S)\r\ns\r\n"
+play_row "what is typed with the game's last key stays in the terminal for the program after it" stty: 100 '' \
+    "$to_pause; keys x; see $menu_title; keys m Enter; see Name = Ян; keys x; gone Name = Ян; mode $key_mode;
+    bytes 71 65 63 68 6f 20 48 49 0d; see then read: echo HI"
 play_row "the Linux console's F1 at a pause is one key, so the next pause still waits" stty: 100 '' \
     "$to_pause; keys x; see $menu_title; keys m Enter; see Name = Ян; mode $key_mode; bytes 1b 5b 5b 41;
     gone Name = Ян; mode $key_mode; absent ended; keys q; see ended 0, settings kept"

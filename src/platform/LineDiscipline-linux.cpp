@@ -1,0 +1,185 @@
+#include "platform/LineDiscipline-linux.hpp"
+
+#include "text/Utf8.hpp"
+
+#include <utility>
+
+namespace {
+
+// The kernel's own character classes, not the locale's: in its table the bytes from 0xC0 up are
+// Latin-1 letters, so a word of UTF-8 Cyrillic is one word to Ctrl-W.
+bool isControl(unsigned char byte)
+{
+    return byte < 0x20 || byte == 0x7F;
+}
+
+bool isWordByte(unsigned char byte)
+{
+    const bool ascii = (byte >= '0' && byte <= '9') || (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z');
+    return ascii || byte == '_' || (byte >= 0xC0 && byte != 0xD7 && byte != 0xF7);
+}
+
+constexpr int tabStop = 8;
+
+} // namespace
+
+LineDiscipline::LineDiscipline(LineEditing editing)
+    : editing_(editing)
+{
+}
+
+bool LineDiscipline::isExtendedKey(unsigned char byte, unsigned char key) const
+{
+    return editing_.extendedKeys && key != 0 && byte == key;
+}
+
+bool LineDiscipline::isLineEnd(unsigned char byte) const
+{
+    return byte == '\n' || (editing_.endOfLine != 0 && byte == editing_.endOfLine)
+        || isExtendedKey(byte, editing_.endOfLine2);
+}
+
+void LineDiscipline::receive(unsigned char byte, bool shown)
+{
+    if (shown || literalNext_) {
+        literalNext_ = false;
+        line_ += static_cast<char>(byte);
+        if (!shown) {
+            echoCharacter(byte);
+        } else if (isLineEnd(byte)) {
+            endPiece(false);
+        }
+    } else if (byte == editing_.erase || byte == editing_.kill || isExtendedKey(byte, editing_.wordErase)) {
+        erase(byte);
+    } else if (isExtendedKey(byte, editing_.literalNext)) {
+        literalNext_ = true;
+        if (editing_.controlsShownAsCaret) {
+            echo_ += "^\b";
+        }
+    } else if (isExtendedKey(byte, editing_.reprint)) {
+        echoCharacter(byte);
+        echo_ += '\n';
+        for (const char typed : line_) {
+            echoCharacter(static_cast<unsigned char>(typed));
+        }
+    } else if (byte == editing_.endOfInput) {
+        endPiece(line_.empty());
+    } else {
+        line_ += static_cast<char>(byte);
+        if (byte == '\n') {
+            echo_ += '\n';
+        } else {
+            echoCharacter(byte);
+        }
+        if (isLineEnd(byte)) {
+            endPiece(false);
+        }
+    }
+}
+
+void LineDiscipline::endPiece(bool endOfInput)
+{
+    pieces_.push_back({std::exchange(line_, {}), endOfInput});
+}
+
+// Backspace takes one character, Ctrl-W the blanks before a word and the word, Ctrl-U the line;
+// each erased character is wiped with "\b \b", one cell whatever its width, twice for a control
+// character shown as ^X, and a tab by stepping back to where it began.
+void LineDiscipline::erase(unsigned char key)
+{
+    if (line_.empty()) {
+        return;
+    }
+    const bool oneCharacter = key == editing_.erase;
+    const bool word = !oneCharacter && isExtendedKey(key, editing_.wordErase);
+    if (!oneCharacter && !word && !editing_.killErasesOnScreen) {
+        line_.clear();
+        echoCharacter(key);
+        if (editing_.killEndsRow) {
+            echo_ += '\n';
+        }
+        return;
+    }
+    bool seenWord = false;
+    while (!line_.empty()) {
+        std::size_t start = line_.size() - 1;
+        while (editing_.utf8 && start > 0 && isContinuationByte(static_cast<unsigned char>(line_[start]))) {
+            --start;
+        }
+        const auto first = static_cast<unsigned char>(line_[start]);
+        if (editing_.utf8 && isContinuationByte(first)) {
+            return;
+        }
+        if (word) {
+            if (isWordByte(first)) {
+                seenWord = true;
+            } else if (seenWord) {
+                return;
+            }
+        }
+        line_.erase(start);
+        if (first == '\t') {
+            int cells = 0;
+            for (std::size_t at = line_.size(); at > 0 && line_[at - 1] != '\t'; --at) {
+                const auto before = static_cast<unsigned char>(line_[at - 1]);
+                cells += isControl(before) ? (editing_.controlsShownAsCaret ? 2 : 0)
+                                           : (editing_.utf8 && isContinuationByte(before) ? 0 : 1);
+            }
+            echo_.append(static_cast<std::size_t>(tabStop - cells % tabStop), '\b');
+        } else if (!isControl(first)) {
+            echo_ += "\b \b";
+        } else if (editing_.controlsShownAsCaret) {
+            echo_ += "\b \b\b \b";
+        }
+        if (oneCharacter) {
+            return;
+        }
+    }
+}
+
+void LineDiscipline::echoCharacter(unsigned char byte)
+{
+    if (editing_.controlsShownAsCaret && isControl(byte) && byte != '\t') {
+        echo_ += '^';
+        echo_ += static_cast<char>(byte ^ 0x40);
+    } else {
+        echo_ += static_cast<char>(byte);
+    }
+}
+
+std::string LineDiscipline::takeEcho()
+{
+    return std::exchange(echo_, {});
+}
+
+bool LineDiscipline::empty() const
+{
+    return pieces_.empty() && line_.empty();
+}
+
+std::string LineDiscipline::takePiece(bool& endOfInput)
+{
+    if (pieces_.empty()) {
+        endOfInput = false;
+        return std::exchange(line_, {});
+    }
+    Piece piece = std::move(pieces_.front());
+    pieces_.pop_front();
+    endOfInput = piece.endOfInput;
+    return std::move(piece.text);
+}
+
+unsigned char LineDiscipline::takeByte()
+{
+    std::string& text = pieces_.empty() ? line_ : pieces_.front().text;
+    if (text.empty()) {
+        pieces_.pop_front();
+        return editing_.endOfInput;
+    }
+    const auto byte = static_cast<unsigned char>(text.front());
+    text.erase(0, 1);
+    if (text.empty() && !pieces_.empty() && &text == &pieces_.front().text) {
+        pieces_.pop_front();
+    }
+    return byte;
+}
