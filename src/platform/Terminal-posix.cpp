@@ -33,18 +33,11 @@ bool sameTerminal(int one, int other)
 }
 
 // Line mode's echo goes to the terminal itself, as the kernel's does. Standard input opened only
-// for reading (rpg 0</dev/tty) cannot carry it; another of the game's descriptors on the same
-// terminal can, or else the terminal opened again by its name.
-int echoDescriptor(const Terminals& terminals)
+// for reading (rpg 0</dev/tty) cannot carry it; the terminal opened again by its name can.
+int echoDescriptor()
 {
     if ((::fcntl(STDIN_FILENO, F_GETFL) & O_ACCMODE) != O_RDONLY) {
         return STDIN_FILENO;
-    }
-    if (terminals.output && sameTerminal(STDIN_FILENO, STDOUT_FILENO)) {
-        return STDOUT_FILENO;
-    }
-    if (terminals.errors && sameTerminal(STDIN_FILENO, STDERR_FILENO)) {
-        return STDERR_FILENO;
     }
     const char* name = ::ttyname(STDIN_FILENO);
     return name != nullptr ? ::open(name, O_WRONLY | O_NOCTTY | O_CLOEXEC) : -1;
@@ -62,7 +55,7 @@ TerminalStreams openTerminal()
     if (terminals.input) {
         takeTerminal(eightBit);
     }
-    static TerminalInput keyboard(eightBit, lineEditing(), terminals.input ? echoDescriptor(terminals) : -1);
+    static TerminalInput keyboard(eightBit, lineEditing(), terminals.input ? echoDescriptor() : -1);
     ScreenControl screen;
     if (terminals.input) {
         screen.waitForKey = [] { keyboard.waitForKey(); };

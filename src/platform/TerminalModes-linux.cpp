@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <initializer_list>
 #include <iterator>
 #include <termios.h>
@@ -55,6 +56,27 @@ void giveTerminalBack()
     }
 }
 
+// A program before the game may have left standard input non-blocking: every read would return
+// at once with nothing, and the game would end before its first key. The game's reads wait, and
+// the flags found come back when it ends.
+volatile std::sig_atomic_t foundStatusFlags = -1;
+
+void makeReadsWait()
+{
+    const int flags = ::fcntl(STDIN_FILENO, F_GETFL);
+    if (flags >= 0 && (flags & O_NONBLOCK) != 0 && ::fcntl(STDIN_FILENO, F_SETFL, flags & ~O_NONBLOCK) == 0) {
+        foundStatusFlags = flags;
+    }
+}
+
+void giveTerminalBackAtEnd()
+{
+    giveTerminalBack();
+    if (foundStatusFlags >= 0) {
+        static_cast<void>(::fcntl(STDIN_FILENO, F_SETFL, static_cast<int>(foundStatusFlags)));
+    }
+}
+
 void want(Mode mode)
 {
     wantedMode = mode;
@@ -63,7 +85,7 @@ void want(Mode mode)
 
 void cleanUpAndReraise(int signalNumber)
 {
-    giveTerminalBack();
+    giveTerminalBackAtEnd();
     removeUnfinishedFile();
     onSignal(signalNumber, SIG_DFL);
     static_cast<void>(std::raise(signalNumber));
@@ -104,7 +126,8 @@ bool endsTheProcessByDefault(int signalNumber)
 
 // A program before the game may have left the terminal in any mode (raw, no line editing, reads
 // that return at once). Line mode is the found settings made a working line mode: typed lines
-// are edited and echoed, Enter ends them, the keyboard's signals work, a line feed starts a row.
+// are edited and echoed (on a screen, not as on paper), Enter ends them, the keyboard's signals
+// work, a line feed starts a row.
 // In an 8-bit set IUTF8 is off, so Backspace erases one byte, which there is one character; in
 // UTF-8 it is on, so Backspace never leaves half a letter in the line.
 termios workingLineMode(termios settings, bool eightBitCharacterSet)
@@ -153,7 +176,8 @@ void takeTerminal(bool eightBitCharacterSet)
         onSignal(SIGTSTP, stopWithTerminalGivenBack);
     }
     onSignal(SIGCONT, reenterWantedMode);
-    static_cast<void>(std::atexit(giveTerminalBack));
+    makeReadsWait();
+    static_cast<void>(std::atexit(giveTerminalBackAtEnd));
     usualMode = sameSettings(lineSettings, foundSettings) ? foundMode : lineMode;
     want(usualMode);
 }

@@ -11,7 +11,7 @@
 //   has no timeout of its own (the key reader keeps its own time).
 // The mode the game wants is entered again after the game is continued (SIGCONT) and after a
 // Ctrl-Z that did not stop it. The found settings come back at exit and on every signal that
-// stops or ends the game.
+// stops or ends the game. Standard input found non-blocking is made to wait while the game runs.
 
 // Called once at start when standard input is a terminal.
 void takeTerminal(bool eightBitCharacterSet);

@@ -426,15 +426,16 @@ pass "a KOI8-R terminal shows and takes Russian"
 
 # One table of games played through a real terminal, each in a window of its own: how the game is
 # started (by a script with job control that continues it with fg whenever it stops, straight in
-# the window so it leads its own session, with standard input opened again only for reading, in
-# an 8-bit set with the tty's IUTF8 on, as luit leaves it, with keys sent as that set's bytes, or
-# by a shell that first sets the terminal with stty, or runs the game under strace holding each
-# return of one system call, and at the end says how the game ended, whether the terminal's
-# settings are the ones it found, and the line the terminal then held), the window's width, what
-# stands in its folder, and the steps: keys, literal text, bytes, keys with a stop right after
-# them (while the rest of the key is being read), a signal to the game, a text to wait for, to
-# see go or to stay away, bytes the terminal must have been sent, the terminal's mode to wait
-# for, a new width, and text that must show laid out between words within the width.
+# the window so it leads its own session, with standard input opened again only for reading or
+# left non-blocking, in an 8-bit set with the tty's IUTF8 on, as luit leaves it, with keys sent
+# as that set's bytes, or by a shell that first sets the terminal with stty, or runs the game
+# under strace holding each return of one system call, and at the end says how the game ended,
+# whether the terminal's settings are the ones it found, and the line the terminal then held),
+# the window's width, what stands in its folder, and the steps: keys, literal text, bytes, keys
+# with a stop right after them (while the rest of the key is being read), a signal to the game,
+# a text to wait for, to see go or to stay away, bytes the terminal must have been sent, the
+# terminal's mode to wait for, a new width, and text that must show laid out between words
+# within the width.
 table_row=0
 wait_for_line_10() {
     local deadline=$((SECONDS + timeout_seconds))
@@ -457,6 +458,14 @@ settings_kept='{ [ -z "$1" ] || stty $1; } && found=$(stty -g) && $2 "$0"; statu
 ahead=$(timeout --foreground 0.5 head -n 1); [ "$left" = "$found" ] && kept=kept || kept=changed
 echo "ended $status, settings $kept, then read: $ahead"; sleep 600'
 
+# Run by python3: the game, on a terminal left non-blocking.
+nonblocking_kept='import fcntl, os, sys, time
+fcntl.fcntl(0, fcntl.F_SETFL, fcntl.fcntl(0, fcntl.F_GETFL) | os.O_NONBLOCK)
+status = os.spawnv(os.P_WAIT, sys.argv[1], sys.argv[1:])
+kept = "kept" if fcntl.fcntl(0, fcntl.F_GETFL) & os.O_NONBLOCK else "changed"
+print(f"ended {status}, non-blocking {kept}", flush=True)
+time.sleep(600)'
+
 play_row() {
     local why=$1 start=$2 columns=$3 prepare=$4 steps=$5 dir step verb argument row rows text
     table_row=$((table_row + 1))
@@ -469,6 +478,8 @@ play_row() {
         'set -m; "$0"; while [ $? = 148 ]; do fg; done; sleep 600' "$rpg") ;;
     readonly) pane=$(t new-session -d -P -F '#{pane_id}' -s "row$table_row" -x "$columns" -y 40 -c "$dir" \
         -- env TERM=screen LANG=C.UTF-8 LC_ALL=C.UTF-8 sh -c 'exec "$0" 0</dev/tty' "$rpg") ;;
+    nonblocking) pane=$(t new-session -d -P -F '#{pane_id}' -s "row$table_row" -x "$columns" -y 40 -c "$dir" \
+        -- env TERM=screen LANG=C.UTF-8 LC_ALL=C.UTF-8 python3 -c "$nonblocking_kept" "$rpg") ;;
     alone) pane=$(t new-session -d -P -F '#{pane_id}' -s "row$table_row" -x "$columns" -y 40 -c "$dir" \
         -- env TERM=screen LANG=C.UTF-8 LC_ALL=C.UTF-8 "$rpg") ;;
     stty:* | strace:*)
@@ -553,6 +564,8 @@ play_row "a key pasted after the pause's key is shown with standard input open o
 play_row "what is typed with the game's last key stays in the terminal for the program after it" stty: 100 '' \
     "$to_pause; keys x; see $menu_title; keys m Enter; see Name = Ян; keys x; gone Name = Ян; mode $key_mode;
     bytes 71 65 63 68 6f 20 48 49 0d; see then read: echo HI"
+play_row "a terminal left non-blocking is played, its reads waiting, and given back so" nonblocking 100 '' \
+    "$to_pause; keys x; see $menu_title; keys m Enter; see Name = Ян; keys x q; see ended 0, non-blocking kept"
 play_row "the Linux console's F1 at a pause is one key, so the next pause still waits" stty: 100 '' \
     "$to_pause; keys x; see $menu_title; keys m Enter; see Name = Ян; mode $key_mode; bytes 1b 5b 5b 41;
     gone Name = Ян; mode $key_mode; absent ended; keys q; see ended 0, settings kept"
