@@ -426,8 +426,8 @@ pass "a KOI8-R terminal shows and takes Russian"
 
 # One table of games played through a real terminal, each in a window of its own: how the game is
 # started (by a script with job control that continues it with fg whenever it stops, straight in
-# the window so it leads its own session, with standard input opened again only for reading or
-# left non-blocking, in an 8-bit set with the tty's IUTF8 on, as luit leaves it, with keys sent
+# the window so it leads its own session, in the background of a shell that has gone, with
+# standard input opened again only for reading or left non-blocking, in an 8-bit set with the tty's IUTF8 on, as luit leaves it, with keys sent
 # as that set's bytes, or by a shell that first sets the terminal with stty, or runs the game
 # under strace holding each return of one system call, and at the end says how the game ended,
 # whether the terminal's settings are the ones it found, and the line the terminal then held),
@@ -458,6 +458,9 @@ settings_kept='{ [ -z "$1" ] || stty $1; } && found=$(stty -g) && $2 "$0"; statu
 ahead=$(timeout --foreground 0.5 head -n 1); [ "$left" = "$found" ] && kept=kept || kept=changed
 echo "ended $status, settings $kept, then read: $ahead"; sleep 600'
 
+# Run by sh: the game in the background of a shell that has gone, where its reads fail.
+orphaned_ends='sh -c "set -m; \"\$0\" & echo \$! >pid" "$0"; while kill -0 "$(cat pid)" 2>/dev/null; do sleep 0.1; done
+echo "the game has ended"; sleep 600'
 # Run by python3: the game, on a terminal left non-blocking.
 nonblocking_kept='import fcntl, os, sys, time
 fcntl.fcntl(0, fcntl.F_SETFL, fcntl.fcntl(0, fcntl.F_GETFL) | os.O_NONBLOCK)
@@ -480,6 +483,8 @@ play_row() {
         -- env TERM=screen LANG=C.UTF-8 LC_ALL=C.UTF-8 sh -c 'exec "$0" 0</dev/tty' "$rpg") ;;
     nonblocking) pane=$(t new-session -d -P -F '#{pane_id}' -s "row$table_row" -x "$columns" -y 40 -c "$dir" \
         -- env TERM=screen LANG=C.UTF-8 LC_ALL=C.UTF-8 python3 -c "$nonblocking_kept" "$rpg") ;;
+    orphaned) pane=$(t new-session -d -P -F '#{pane_id}' -s "row$table_row" -x "$columns" -y 40 -c "$dir" \
+        -- env TERM=screen LANG=C.UTF-8 LC_ALL=C.UTF-8 sh -c "$orphaned_ends" "$rpg") ;;
     alone) pane=$(t new-session -d -P -F '#{pane_id}' -s "row$table_row" -x "$columns" -y 40 -c "$dir" \
         -- env TERM=screen LANG=C.UTF-8 LC_ALL=C.UTF-8 "$rpg") ;;
     stty:* | strace:*)
@@ -566,6 +571,8 @@ play_row "what is typed with the game's last key stays in the terminal for the p
     bytes 71 65 63 68 6f 20 48 49 0d; see then read: echo HI"
 play_row "a terminal left non-blocking is played, its reads waiting, and given back so" nonblocking 100 '' \
     "$to_pause; keys x; see $menu_title; keys m Enter; see Name = Ян; keys x q; see ended 0, non-blocking kept"
+play_row "a game whose reads fail, left in the background by a shell that has gone, ends" orphaned 100 \
+    'printf "200\n20\n0\n20\n200\n50\n200\n50\n20\nЯн\n0\n1\n" >chartype1.txt' "see the game has ended"
 play_row "the Linux console's F1 at a pause is one key, so the next pause still waits" stty: 100 '' \
     "$to_pause; keys x; see $menu_title; keys m Enter; see Name = Ян; mode $key_mode; bytes 1b 5b 5b 41;
     gone Name = Ян; mode $key_mode; absent ended; keys q; see ended 0, settings kept"
