@@ -173,7 +173,9 @@ unsigned char LineDiscipline::takeByte()
 {
     std::string& text = pieces_.empty() ? line_ : pieces_.front().text;
     if (text.empty()) {
-        pieces_.pop_front();
+        if (!pieces_.empty()) {
+            pieces_.pop_front();
+        }
         return editing_.endOfInput;
     }
     const auto byte = static_cast<unsigned char>(text.front());
