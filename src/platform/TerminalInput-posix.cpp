@@ -101,6 +101,15 @@ private:
     std::size_t left_ = 0;
 };
 
+// A terminal hands over a long paste in parts, one soon after another.
+constexpr int restOfPasteMilliseconds = 50;
+
+bool moreComesWithin(int milliseconds)
+{
+    pollfd input{STDIN_FILENO, POLLIN, 0};
+    return ::poll(&input, 1, milliseconds) > 0;
+}
+
 // How many bytes the terminal holds that a read would return now.
 std::size_t bytesWaiting()
 {
@@ -174,37 +183,42 @@ bool TerminalInput::takeKeyByte(unsigned char& byte, bool firstOfKey)
 }
 
 // Left in the terminal, the rest would be handed to the game as a line the moment line mode
-// comes back, though it was never echoed. Whatever slips in while line mode is being entered is
-// fetched the same way, until the terminal holds nothing unseen.
+// comes back, though it was never echoed. A paste longer than the terminal's buffer comes in
+// parts, so all that follows without a pause is taken in key mode, and echoed before line mode
+// can echo anything after it. Whatever slips in while line mode is being entered is fetched the
+// same way, until the terminal holds nothing unseen.
 void TerminalInput::takeWhatCameInKeyMode()
 {
     inKeyMode_ = false;
     constexpr int attempts = 100;
     for (int attempt = 0; attempt < attempts; ++attempt) {
-        keepWaitingBytes();
+        while (keepWaitingBytes() && moreComesWithin(restOfPasteMilliseconds)) {}
+        static_cast<void>(descriptors::writeAll(echoDescriptor_, typedAhead_.takeEcho()));
         enterLineMode();
         if (bytesWaiting() == 0) {
-            break;
+            return;
         }
         enterKeyMode();
     }
     enterLineMode();
-    static_cast<void>(descriptors::writeAll(echoDescriptor_, typedAhead_.takeEcho()));
 }
 
-void TerminalInput::keepWaitingBytes()
+bool TerminalInput::keepWaitingBytes()
 {
+    bool kept = false;
     for (std::size_t waiting = bytesWaiting(); waiting > 0;) {
         const ssize_t got = ::read(STDIN_FILENO, buffer_.data(), std::min(waiting, buffer_.size()));
         if (got <= 0) {
-            return;
+            break;
         }
         waiting -= static_cast<std::size_t>(got);
         for (const char byte : std::string_view(buffer_.data(), static_cast<std::size_t>(got))) {
             typedAhead_.receive(static_cast<unsigned char>(byte), shownWaiting_ > 0);
             shownWaiting_ -= shownWaiting_ > 0 ? 1 : 0;
         }
+        kept = true;
     }
+    return kept;
 }
 
 TerminalInput::int_type TerminalInput::underflow()

@@ -27,7 +27,7 @@ protected:
 private:
     bool takeKeyByte(unsigned char& byte, bool firstOfKey);
     void takeWhatCameInKeyMode();
-    void keepWaitingBytes();
+    bool keepWaitingBytes();
 
     bool eightBitCharacterSet_;
     int echoDescriptor_;

@@ -401,15 +401,15 @@ pass "a KOI8-R terminal shows and takes Russian"
 # One table of games played through a real terminal, each in a window of its own: how the game is
 # started (by a script with job control that continues it with fg whenever it stops, straight in
 # the window so it leads its own session, in the background of a shell that has gone, with
-# standard input opened again only for reading or left non-blocking, in an 8-bit set with the tty's IUTF8 on, as luit leaves it, with keys sent
-# as that set's bytes, or by a shell that first sets the terminal with stty, or runs the game
-# under strace holding each return of one system call, and at the end says how the game ended,
-# whether the terminal's settings are the ones it found, and the line the terminal then held),
-# the window's width, what stands in its folder, and the steps: keys, literal text, bytes, keys
-# with a stop right after them (while the rest of the key is being read), a signal to the game,
-# a text to wait for, to see go or to stay away, bytes the terminal must have been sent, the
-# terminal's mode to wait for, a new width, and text that must show laid out between words
-# within the width.
+# standard input opened again only for reading or left non-blocking, in an 8-bit set with the
+# tty's IUTF8 on, as luit leaves it, with keys sent as that set's bytes, or by a shell that first
+# sets the terminal with stty, or runs the game under strace holding each return of one system
+# call, and at the end says how the game ended, whether the terminal's settings are the ones it
+# found, and the line the terminal then held), the window's width, what stands in its folder,
+# and the steps: keys, literal text, bytes, a paste ending with Enter, keys with a stop right
+# after them (while the rest of the key is being read), a signal to the game, a text to wait
+# for, to see go or to stay away, bytes the terminal must have been sent, the terminal's mode to
+# wait for, a new width, and text that must show laid out between words within the width.
 table_row=0
 wait_for_line_10() {
     local deadline=$((SECONDS + timeout_seconds))
@@ -480,6 +480,7 @@ play_row() {
         keys) read -r -a keys <<<"$argument" && t send-keys -t "$pane" "${keys[@]}" ;;
         text) t send-keys -t "$pane" -l "$argument" ;;
         bytes) read -r -a keys <<<"$argument" && t send-keys -t "$pane" -H "${keys[@]}" ;;
+        paste) printf '%s\r' "$argument" >"$dir/paste" && t load-buffer "$dir/paste" && t paste-buffer -t "$pane" ;;
         saved) wait_for_line_10 "$dir/chartype1.txt" "$argument" "$why" ;;
         stop)
             game=$(game_in_pane) || fail "$why: no game to stop"
@@ -539,6 +540,11 @@ play_row "a name that ends in mid-line leaves the column after all it typed, not
     laid abcdefghijklmnopqrstВы поперхнулись? Ааа, это ваше имя, родители вас видимо"
 play_row "a key pasted after the key that ends a pause is shown before the game takes it" jobs 100 '' \
     "$to_pause; bytes 78 73 0d; saved Ян; sent Сохранить игру(S)\r\ns\r\n"
+# Longer than the terminal's buffer, so it comes in parts; blanks keep the menus it answers few,
+# and the first of them follows the echo's line end with its own.
+long_paste=$(for digit in {0..9}{0..9}{0..4}; do printf '         %s' "${digit:0:1}"; done)
+play_row "a paste longer than the terminal's buffer, after a pause's key, is echoed once and in order" jobs 100 '' \
+    "$to_pause; paste x$long_paste; sent $long_paste\r\n\r\n"
 play_row "a key pasted after the pause's key is shown with standard input open only for reading" readonly 100 '' \
     "$to_pause; bytes 78 73 0d; saved Ян; sent Сохранить игру(S)\r\ns\r\n"
 play_row "what is typed with the game's last key stays in the terminal for the program after it" stty: 100 '' \
