@@ -64,7 +64,7 @@ Typed typedOnTheGame(const std::string& bytes, const termios& settings)
     for (const char byte : discipline.takeEcho()) {
         typed.echo += byte == '\n' ? std::string("\r\n") : std::string(1, byte); // as ONLCR writes it
     }
-    for (bool endOfInput = false; !discipline.empty();) {
+    for (bool endOfInput = false; discipline.hasPiece();) {
         const std::string piece = discipline.takePiece(endOfInput);
         typed.pieces += endOfInput ? "<eof>|" : piece + "|";
     }
@@ -88,6 +88,9 @@ TEST(LineDiscipline, EditsAndEchoesAsLinuxLineMode)
         {"Ctrl-R shows the line again",
             "ab\x01\x12"
             "c\n"},
+        {"Backspace steps back over a tab from where Ctrl-D began the line",
+            "ab\x04\t\x7f"
+            "cd\n"},
         {"Backspace steps back over a tab",
             "abcdefgж\tb\tc\x7f\x7f\x7f\x7f"
             "d\n"},
@@ -113,6 +116,18 @@ TEST(LineDiscipline, EditsAndEchoesAsLinuxLineMode)
         EXPECT_EQ(game.echo, kernel.echo) << row.what;
         EXPECT_EQ(game.pieces, kernel.pieces) << row.what;
     }
+}
+
+// Typed ahead in line mode before a pause, Ctrl-D is left in the terminal as a zero byte.
+TEST(LineDiscipline, TakesTheKernelsMarkOfCtrlDAsTheEndOfAPiece)
+{
+    LineDiscipline discipline{LineEditing{}};
+    for (const char byte : std::string("ab\0", 3)) {
+        discipline.receive(static_cast<unsigned char>(byte), true);
+    }
+    bool endOfInput = true;
+    EXPECT_TRUE(
+        discipline.hasPiece() && discipline.takePiece(endOfInput) == "ab" && !endOfInput && !discipline.typing());
 }
 
 } // namespace

@@ -8,11 +8,6 @@ namespace {
 
 // The kernel's own character classes, not the locale's: in its table the bytes from 0xC0 up are
 // Latin-1 letters, so a word of UTF-8 Cyrillic is one word to Ctrl-W.
-bool isControl(unsigned char byte)
-{
-    return byte < 0x20 || byte == 0x7F;
-}
-
 bool isWordByte(unsigned char byte)
 {
     const bool ascii = (byte >= '0' && byte <= '9') || (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z');
@@ -28,6 +23,11 @@ LineDiscipline::LineDiscipline(LineEditing editing)
 {
 }
 
+bool LineDiscipline::isControl(unsigned char byte) const
+{
+    return byte < 0x20 || byte == 0x7F;
+}
+
 bool LineDiscipline::isExtendedKey(unsigned char byte, unsigned char key) const
 {
     return editing_.extendedKeys && key != 0 && byte == key;
@@ -41,24 +41,33 @@ bool LineDiscipline::isLineEnd(unsigned char byte) const
 
 void LineDiscipline::receive(unsigned char byte, bool shown)
 {
-    if (shown || literalNext_) {
-        literalNext_ = false;
+    if (line_.empty()) {
+        lineColumn_ = column_;
+    }
+    if (shown) {
+        // The kernel marks where Ctrl-D handed over a line with a zero byte.
+        if (byte == 0) {
+            endPiece(line_.empty());
+            return;
+        }
         line_ += static_cast<char>(byte);
-        if (!shown) {
-            echoCharacter(byte);
-        } else if (isLineEnd(byte)) {
+        if (isLineEnd(byte)) {
             endPiece(false);
         }
+    } else if (literalNext_) {
+        literalNext_ = false;
+        line_ += static_cast<char>(byte);
+        echoCharacter(byte);
     } else if (byte == editing_.erase || byte == editing_.kill || isExtendedKey(byte, editing_.wordErase)) {
         erase(byte);
     } else if (isExtendedKey(byte, editing_.literalNext)) {
         literalNext_ = true;
         if (editing_.controlsShownAsCaret) {
-            echo_ += "^\b";
+            echo("^\b");
         }
     } else if (isExtendedKey(byte, editing_.reprint)) {
         echoCharacter(byte);
-        echo_ += '\n';
+        echo("\n");
         for (const char typed : line_) {
             echoCharacter(static_cast<unsigned char>(typed));
         }
@@ -67,7 +76,7 @@ void LineDiscipline::receive(unsigned char byte, bool shown)
     } else {
         line_ += static_cast<char>(byte);
         if (byte == '\n') {
-            echo_ += '\n';
+            echo("\n");
         } else {
             echoCharacter(byte);
         }
@@ -84,7 +93,7 @@ void LineDiscipline::endPiece(bool endOfInput)
 
 // Backspace takes one character, Ctrl-W the blanks before a word and the word, Ctrl-U the line;
 // each erased character is wiped with "\b \b", one cell whatever its width, twice for a control
-// character shown as ^X, and a tab by stepping back to where it began.
+// character shown as ^X.
 void LineDiscipline::erase(unsigned char key)
 {
     if (line_.empty()) {
@@ -96,7 +105,7 @@ void LineDiscipline::erase(unsigned char key)
         line_.clear();
         echoCharacter(key);
         if (editing_.killEndsRow) {
-            echo_ += '\n';
+            echo("\n");
         }
         return;
     }
@@ -119,17 +128,11 @@ void LineDiscipline::erase(unsigned char key)
         }
         line_.erase(start);
         if (first == '\t') {
-            int cells = 0;
-            for (std::size_t at = line_.size(); at > 0 && line_[at - 1] != '\t'; --at) {
-                const auto before = static_cast<unsigned char>(line_[at - 1]);
-                cells += isControl(before) ? (editing_.controlsShownAsCaret ? 2 : 0)
-                                           : (editing_.utf8 && isContinuationByte(before) ? 0 : 1);
-            }
-            echo_.append(static_cast<std::size_t>(tabStop - cells % tabStop), '\b');
+            eraseTab();
         } else if (!isControl(first)) {
-            echo_ += "\b \b";
+            echo("\b \b");
         } else if (editing_.controlsShownAsCaret) {
-            echo_ += "\b \b\b \b";
+            echo("\b \b\b \b");
         }
         if (oneCharacter) {
             return;
@@ -137,14 +140,49 @@ void LineDiscipline::erase(unsigned char key)
     }
 }
 
+// Back to the tab's stop: counted from the tab before it, or else from where the line began.
+void LineDiscipline::eraseTab()
+{
+    int cells = 0;
+    std::size_t at = line_.size();
+    for (; at > 0 && line_[at - 1] != '\t'; --at) {
+        const auto before = static_cast<unsigned char>(line_[at - 1]);
+        cells += isControl(before) ? (editing_.controlsShownAsCaret ? 2 : 0)
+                                   : (editing_.utf8 && isContinuationByte(before) ? 0 : 1);
+    }
+    if (at == 0) {
+        cells += lineColumn_;
+    }
+    echo(std::string(static_cast<std::size_t>(tabStop - cells % tabStop), '\b'));
+}
+
 void LineDiscipline::echoCharacter(unsigned char byte)
 {
     if (editing_.controlsShownAsCaret && isControl(byte) && byte != '\t') {
-        echo_ += '^';
-        echo_ += static_cast<char>(byte ^ 0x40);
+        const char caret[] = {'^', static_cast<char>(byte ^ 0x40)};
+        echo(std::string_view(caret, 2));
     } else {
-        echo_ += static_cast<char>(byte);
+        const char character = static_cast<char>(byte);
+        echo(std::string_view(&character, 1));
     }
+}
+
+// As the kernel moves its column with what it writes.
+void LineDiscipline::echo(std::string_view bytes)
+{
+    for (const char each : bytes) {
+        const auto byte = static_cast<unsigned char>(each);
+        if (byte == '\n' || byte == '\r') {
+            column_ = 0;
+        } else if (byte == '\b') {
+            column_ -= column_ > 0 ? 1 : 0;
+        } else if (byte == '\t') {
+            column_ = (column_ | (tabStop - 1)) + 1;
+        } else if (!isControl(byte) && !(editing_.utf8 && isContinuationByte(byte))) {
+            ++column_;
+        }
+    }
+    echo_ += bytes;
 }
 
 std::string LineDiscipline::takeEcho()
@@ -152,17 +190,18 @@ std::string LineDiscipline::takeEcho()
     return std::exchange(echo_, {});
 }
 
-bool LineDiscipline::empty() const
+bool LineDiscipline::hasPiece() const
 {
-    return pieces_.empty() && line_.empty();
+    return !pieces_.empty();
+}
+
+bool LineDiscipline::typing() const
+{
+    return !line_.empty() || literalNext_;
 }
 
 std::string LineDiscipline::takePiece(bool& endOfInput)
 {
-    if (pieces_.empty()) {
-        endOfInput = false;
-        return std::exchange(line_, {});
-    }
     Piece piece = std::move(pieces_.front());
     pieces_.pop_front();
     endOfInput = piece.endOfInput;

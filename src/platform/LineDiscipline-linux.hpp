@@ -4,11 +4,12 @@
 
 #include <deque>
 #include <string>
+#include <string_view>
 
 // Linux's line mode, for bytes the terminal handed over in key mode: each is edited and echoed
 // as the kernel would have done had it come in line mode, so the game reads what the screen
-// shows. Kept: whole lines, each piece Ctrl-D handed over (an empty one is the end of input), and
-// the line still being typed.
+// shows. Kept: whole lines and each piece Ctrl-D handed over (an empty one is the end of input),
+// and the line still being typed, which only later bytes can end.
 class LineDiscipline {
 public:
     explicit LineDiscipline(LineEditing editing);
@@ -18,16 +19,21 @@ public:
     // The echo of what was received since the last call.
     std::string takeEcho();
 
-    bool empty() const;
-    // The next piece, ended or not; the line being typed too, which later bytes no longer edit.
+    bool hasPiece() const;
+    // A line is begun, or a Ctrl-V waits for the key it makes a character.
+    bool typing() const;
     std::string takePiece(bool& endOfInput);
-    // The first byte kept, for a pause's key; the end of input ends a pause as a key would.
+    // The first byte kept, ended or not, for a pause's key; the end of input ends a pause as a
+    // key would.
     unsigned char takeByte();
 
 private:
     void endPiece(bool endOfInput);
     void erase(unsigned char key);
+    void eraseTab();
     void echoCharacter(unsigned char byte);
+    void echo(std::string_view bytes);
+    bool isControl(unsigned char byte) const;
     bool isLineEnd(unsigned char byte) const;
     bool isExtendedKey(unsigned char byte, unsigned char key) const;
 
@@ -41,4 +47,9 @@ private:
     std::string line_;
     std::string echo_;
     bool literalNext_ = false;
+    // The echo's column as the kernel counts it, from the start of a row (the game's questions
+    // end with a line feed), and where the line being typed began: a tab is erased back to its
+    // stop.
+    int column_ = 0;
+    int lineColumn_ = 0;
 };

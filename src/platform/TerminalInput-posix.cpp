@@ -171,7 +171,7 @@ void TerminalInput::waitForKey()
 
 bool TerminalInput::takeKeyByte(unsigned char& byte, bool firstOfKey)
 {
-    if (!typedAhead_.empty()) {
+    if (typedAhead_.hasPiece() || typedAhead_.typing()) {
         byte = typedAhead_.takeByte();
         return true;
     }
@@ -185,22 +185,28 @@ bool TerminalInput::takeKeyByte(unsigned char& byte, bool firstOfKey)
 // Left in the terminal, the rest would be handed to the game as a line the moment line mode
 // comes back, though it was never echoed. A paste longer than the terminal's buffer comes in
 // parts, so all that follows without a pause is taken in key mode, and echoed before line mode
-// can echo anything after it. Whatever slips in while line mode is being entered is fetched the
-// same way, until the terminal holds nothing unseen.
+// can echo anything after it. A line it began but did not end is typed on in key mode, so that
+// Backspace still reaches all of it. Whatever slips in while line mode is being entered is
+// fetched the same way, until the terminal holds nothing unseen.
 void TerminalInput::takeWhatCameInKeyMode()
 {
-    inKeyMode_ = false;
     constexpr int attempts = 100;
     for (int attempt = 0; attempt < attempts; ++attempt) {
         while (keepWaitingBytes() && moreComesWithin(restOfPasteMilliseconds)) {}
-        static_cast<void>(descriptors::writeAll(echoDescriptor_, typedAhead_.takeEcho()));
+        writeEcho();
+        if (typedAhead_.typing()) {
+            return;
+        }
         enterLineMode();
+        inKeyMode_ = false;
         if (bytesWaiting() == 0) {
             return;
         }
         enterKeyMode();
+        inKeyMode_ = true;
     }
     enterLineMode();
+    inKeyMode_ = false;
 }
 
 bool TerminalInput::keepWaitingBytes()
@@ -213,12 +219,22 @@ bool TerminalInput::keepWaitingBytes()
         }
         waiting -= static_cast<std::size_t>(got);
         for (const char byte : std::string_view(buffer_.data(), static_cast<std::size_t>(got))) {
-            typedAhead_.receive(static_cast<unsigned char>(byte), shownWaiting_ > 0);
-            shownWaiting_ -= shownWaiting_ > 0 ? 1 : 0;
+            receive(static_cast<unsigned char>(byte));
         }
         kept = true;
     }
     return kept;
+}
+
+void TerminalInput::receive(unsigned char byte)
+{
+    typedAhead_.receive(byte, shownWaiting_ > 0);
+    shownWaiting_ -= shownWaiting_ > 0 ? 1 : 0;
+}
+
+void TerminalInput::writeEcho()
+{
+    static_cast<void>(descriptors::writeAll(echoDescriptor_, typedAhead_.takeEcho()));
 }
 
 TerminalInput::int_type TerminalInput::underflow()
@@ -227,13 +243,22 @@ TerminalInput::int_type TerminalInput::underflow()
         if (inKeyMode_) {
             takeWhatCameInKeyMode();
         }
-        if (!typedAhead_.empty()) {
+        if (typedAhead_.hasPiece()) {
             bool endOfInput = false;
             text_ = typedAhead_.takePiece(endOfInput);
             if (endOfInput) {
                 return traits_type::eof();
             }
             setg(text_.data(), text_.data(), text_.data() + text_.size());
+            continue;
+        }
+        unsigned char byte = 0;
+        if (inKeyMode_) {
+            if (!readByte(byte)) {
+                return traits_type::eof();
+            }
+            receive(byte);
+            writeEcho();
             continue;
         }
         ssize_t got = -1;

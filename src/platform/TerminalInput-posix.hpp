@@ -28,12 +28,15 @@ private:
     bool takeKeyByte(unsigned char& byte, bool firstOfKey);
     void takeWhatCameInKeyMode();
     bool keepWaitingBytes();
+    void receive(unsigned char byte);
+    void writeEcho();
 
     bool eightBitCharacterSet_;
     int echoDescriptor_;
     LineDiscipline typedAhead_;
     // Key mode stays on after a pause until the next read, so what came with the key is not
-    // handed to the game unedited the moment line mode comes back.
+    // handed to the game unedited the moment line mode comes back, and while a line it began is
+    // typed on.
     bool inKeyMode_ = false;
     // How many of the bytes the terminal holds were typed in line mode, and so already echoed.
     std::size_t shownWaiting_ = 0;

@@ -523,7 +523,7 @@ play_row "Ctrl-Z where the game cannot stop leaves the pause taking one unseen k
 # "в" as a name, then "ж" and the menu's answer S at the pause, in each set.
 while read -r set zhe yo ve zh; do
     play_row "in ${set#*:} Backspace erases one letter and a letter at a pause leaves the answer after it" "$set" 100 '' \
-        "see (R)ogue; keys w Enter; bytes $zhe $yo; keys BSpace; bytes $ve 0a; mode $key_mode; bytes $zh 73; saved Жв"
+        "see (R)ogue; keys w Enter; bytes $zhe $yo; keys BSpace; bytes $ve 0a; mode $key_mode; bytes $zh 73 0d; saved Жв"
 done <<'ROWS'
 ru_RU:KOI8-R f6 a3 d7 d6
 uk_UA:KOI8-U f6 a3 d7 d6
@@ -554,6 +554,8 @@ play_row "a terminal left non-blocking is played, its reads waiting, and given b
     "$to_pause; keys x; see $menu_title; keys m Enter; see Name = Ян; keys x q; see ended 0, non-blocking kept"
 play_row "a game whose reads fail, left in the background by a shell that has gone, ends" orphaned 100 \
     'printf "200\n20\n0\n20\n200\n50\n200\n50\n20\nЯн\n0\n1\n" >chartype1.txt' "see the game has ended"
+play_row "a line pasted with a pause's key and not ended is still edited, so Backspace takes it back" jobs 100 '' \
+    "$to_pause; bytes 78 74; keys BSpace; keys m Enter; see Name = Ян"
 play_row "the Linux console's F1 at a pause is one key, so the next pause still waits" stty: 100 '' \
     "$to_pause; keys x; see $menu_title; keys m Enter; see Name = Ян; mode $key_mode; bytes 1b 5b 5b 41;
     gone Name = Ян; mode $key_mode; absent ended; keys q; see ended 0, settings kept"
