@@ -130,22 +130,6 @@ bool readByte(unsigned char& byte)
     }
 }
 
-// The next byte of the same key, if it comes in time. A stop and a continue in between start the
-// wait again rather than end the key.
-bool readByteOfSameKey(unsigned char& byte)
-{
-    pollfd input{STDIN_FILENO, POLLIN, 0};
-    while (true) {
-        const int ready = ::poll(&input, 1, restOfKeyMilliseconds);
-        if (ready > 0) {
-            return readByte(byte);
-        }
-        if (ready == 0 || errno != EINTR) {
-            return false;
-        }
-    }
-}
-
 } // namespace
 
 TerminalInput::TerminalInput(bool eightBitCharacterSet, LineEditing editing, int echoDescriptor)
@@ -175,7 +159,7 @@ bool TerminalInput::takeKeyByte(unsigned char& byte, bool firstOfKey)
         byte = typedAhead_.takeByte();
         return true;
     }
-    const bool read = firstOfKey ? readByte(byte) : readByteOfSameKey(byte);
+    const bool read = firstOfKey ? takeStoppedByte(byte) || readByte(byte) : readByteOfSameKey(byte);
     if (read && shownWaiting_ > 0) {
         --shownWaiting_;
     }
@@ -209,9 +193,40 @@ void TerminalInput::takeWhatCameInKeyMode()
     inKeyMode_ = false;
 }
 
+// The next byte of the same key, if it comes in time. A stop and a continue in between start the
+// wait again rather than end the key, and the stop may have taken the byte out of the terminal.
+bool TerminalInput::readByteOfSameKey(unsigned char& byte)
+{
+    pollfd input{STDIN_FILENO, POLLIN, 0};
+    while (!takeStoppedByte(byte)) {
+        const int ready = ::poll(&input, 1, restOfKeyMilliseconds);
+        if (ready > 0) {
+            return readByte(byte);
+        }
+        if (ready == 0 || errno != EINTR) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TerminalInput::takeStoppedByte(unsigned char& byte)
+{
+    stopped_ += takeWhatAStopKept();
+    if (stopped_.empty()) {
+        return false;
+    }
+    byte = static_cast<unsigned char>(stopped_.front());
+    stopped_.erase(0, 1);
+    return true;
+}
+
 bool TerminalInput::keepWaitingBytes()
 {
     bool kept = false;
+    for (unsigned char byte = 0; takeStoppedByte(byte); kept = true) {
+        receive(byte);
+    }
     for (std::size_t waiting = bytesWaiting(); waiting > 0;) {
         const ssize_t got = ::read(STDIN_FILENO, buffer_.data(), std::min(waiting, buffer_.size()));
         if (got <= 0) {
@@ -254,7 +269,7 @@ TerminalInput::int_type TerminalInput::underflow()
         }
         unsigned char byte = 0;
         if (inKeyMode_) {
-            if (!readByte(byte)) {
+            if (!takeStoppedByte(byte) && !readByte(byte)) {
                 return traits_type::eof();
             }
             receive(byte);

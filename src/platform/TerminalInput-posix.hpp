@@ -27,6 +27,8 @@ protected:
 private:
     bool takeKeyByte(unsigned char& byte, bool firstOfKey);
     void takeWhatCameInKeyMode();
+    bool readByteOfSameKey(unsigned char& byte);
+    bool takeStoppedByte(unsigned char& byte);
     bool keepWaitingBytes();
     void receive(unsigned char byte);
     void writeEcho();
@@ -40,6 +42,8 @@ private:
     bool inKeyMode_ = false;
     // How many of the bytes the terminal holds were typed in line mode, and so already echoed.
     std::size_t shownWaiting_ = 0;
+    // What a stop took out of the terminal, read before the terminal itself.
+    std::string stopped_;
     std::string text_;
     std::array<char, 4096> buffer_{};
 };

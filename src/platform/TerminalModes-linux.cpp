@@ -11,6 +11,8 @@
 #include <fcntl.h>
 #include <initializer_list>
 #include <iterator>
+#include <string>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 #include <utility>
@@ -91,12 +93,35 @@ void cleanUpAndReraise(int signalNumber)
     static_cast<void>(std::raise(signalNumber));
 }
 
+// In key mode the terminal may hold what was sent with a pause's key and not read yet. Given back
+// with the settings found, it would be the shell's next line, though it was typed for the game,
+// so a stop takes it out first, for the game to read when it is continued.
+std::array<char, 4096> stoppedWith{};
+volatile std::sig_atomic_t stoppedWithBytes = 0;
+
+void keepWhatWaitsForTheGame()
+{
+    if (appliedMode != keyMode || ::tcgetpgrp(STDIN_FILENO) != ::getpgrp()) {
+        return;
+    }
+    for (int waiting = 0; ::ioctl(STDIN_FILENO, FIONREAD, &waiting) == 0 && waiting > 0;) {
+        const auto kept = static_cast<std::size_t>(stoppedWithBytes);
+        const std::size_t room = std::min(stoppedWith.size() - kept, static_cast<std::size_t>(waiting));
+        const ssize_t got = room > 0 ? ::read(STDIN_FILENO, stoppedWith.data() + kept, room) : 0;
+        if (got <= 0) {
+            return;
+        }
+        stoppedWithBytes = static_cast<std::sig_atomic_t>(kept + static_cast<std::size_t>(got));
+    }
+}
+
 // Stopped, the game gives the shell its terminal as it found it. The raise returns once the game
 // is continued, or at once when the system would not stop it (a game that leads its own session
 // has no shell to come back to): either way the game's mode comes back.
 void stopWithTerminalGivenBack(int signalNumber)
 {
     const int savedErrno = errno;
+    keepWhatWaitsForTheGame();
     giveTerminalBack();
     onSignal(signalNumber, SIG_DFL);
     static_cast<void>(std::raise(signalNumber));
@@ -213,4 +238,15 @@ LineEditing lineEditingOf(const termios& settings)
 LineEditing lineEditing()
 {
     return lineEditingOf(lineSettings);
+}
+
+std::string takeWhatAStopKept()
+{
+    if (stoppedWithBytes == 0) {
+        return {};
+    }
+    const SignalsHeld held;
+    std::string kept(stoppedWith.data(), static_cast<std::size_t>(stoppedWithBytes));
+    stoppedWithBytes = 0;
+    return kept;
 }

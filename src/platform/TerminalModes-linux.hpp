@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 // All of the game's dealings with the settings of the terminal on standard input, in one place.
 // The settings found when the game first takes the terminal are the ones it always goes back to:
 // read again later, they could be those of a shell's line editor that had the terminal meanwhile.
@@ -18,6 +20,10 @@ void takeTerminal(bool eightBitCharacterSet);
 
 void enterKeyMode();
 void enterLineMode();
+
+// What a stop took out of the terminal in key mode, not yet read; it comes before whatever the
+// terminal holds now.
+std::string takeWhatAStopKept();
 
 // How line mode edits and echoes a typed line, for text the game must echo itself. A key of 0
 // is none.

@@ -399,15 +399,16 @@ sleep 0.5
 pass "a KOI8-R terminal shows and takes Russian"
 
 # One table of games played through a real terminal, each in a window of its own: how the game is
-# started (by a script with job control that continues it with fg whenever it stops, straight in
-# the window so it leads its own session, in the background of a shell that has gone, with
-# standard input opened again only for reading or left non-blocking, in an 8-bit set with the
-# tty's IUTF8 on, as luit leaves it, with keys sent as that set's bytes, or by a shell that first
-# sets the terminal with stty, or runs the game under strace holding each return of one system
-# call, and at the end says how the game ended, whether the terminal's settings are the ones it
-# found, and the line the terminal then held), the window's width, what stands in its folder,
-# and the steps: keys, literal text, bytes, a paste ending with Enter, keys with a stop right
-# after them (while the rest of the key is being read), a signal to the game, a text to wait
+# started (by a script with job control that continues it with fg whenever it stops, reading a
+# line first for jobs:read, straight in the window so it leads its own session, in the
+# background of a shell that has gone, with standard input opened again only for reading or
+# left non-blocking, in an 8-bit set with the tty's IUTF8 on, as luit leaves it, with keys sent
+# as that set's bytes, or by a shell that first sets the terminal with stty, or runs the game
+# under strace holding each return of one system call, and at the end says how the game ended,
+# whether the terminal's settings are the ones it found, and the line the terminal then held),
+# the window's width, what stands in its folder, and the steps: keys, literal text, bytes, a
+# paste ending with Enter, keys with a stop right after them (while the rest of the key is being
+# read), each return of one system call held from then on, a signal to the game, a text to wait
 # for, to see go or to stay away, bytes the terminal must have been sent, the terminal's mode to
 # wait for, a new width, and text that must show laid out between words within the width.
 table_row=0
@@ -451,9 +452,11 @@ play_row() {
     mkdir -p "$dir/locale" && printf '%s\n' "$intro_line" >"$dir/Intro.txt" && (cd "$dir" && eval "$prepare") \
         || fail "$why: cannot prepare $dir"
     case $start in
-    jobs) pane=$(t new-session -d -P -F '#{pane_id}' -s "row$table_row" -x "$columns" -y 40 -c "$dir" \
-        -- env TERM=screen LANG=C.UTF-8 LC_ALL=C.UTF-8 bash --norc --noprofile -c \
-        'set -m; "$0"; while [ $? = 148 ]; do fg; done; sleep 600' "$rpg") ;;
+    jobs | jobs:read)
+        [ "$start" = jobs ] && while_stopped= || while_stopped='read -r -t 0.5 l && echo "the shell read: $l";'
+        pane=$(t new-session -d -P -F '#{pane_id}' -s "row$table_row" -x "$columns" -y 40 -c "$dir" \
+            -- env TERM=screen LANG=C.UTF-8 LC_ALL=C.UTF-8 bash --norc --noprofile -c \
+            "set -m; \"\$0\"; while [ \$? = 148 ]; do $while_stopped fg; done; sleep 600" "$rpg") ;;
     readonly) pane=$(t new-session -d -P -F '#{pane_id}' -s "row$table_row" -x "$columns" -y 40 -c "$dir" \
         -- env TERM=screen LANG=C.UTF-8 LC_ALL=C.UTF-8 sh -c 'exec "$0" 0</dev/tty' "$rpg") ;;
     nonblocking) pane=$(t new-session -d -P -F '#{pane_id}' -s "row$table_row" -x "$columns" -y 40 -c "$dir" \
@@ -486,6 +489,7 @@ play_row() {
             game=$(game_in_pane) || fail "$why: no game to stop"
             read -r -a keys <<<"$argument" && t send-keys -t "$pane" "${keys[@]}" && sleep 0.02 && kill -TSTP "$game"
             ;;
+        slow) strace -o /dev/null -p "$(game_in_pane)" -e "inject=$argument:delay_exit=1000000" & sleep 1 ;;
         signal) kill "-$argument" "$(game_in_pane)" || fail "$why: no game to send SIG$argument to" ;;
         see) wait_for "$pane" -F "$argument" "$why" ;;
         gone) wait_until_gone "$pane" "$argument" "$why" ;;
@@ -556,6 +560,9 @@ play_row "a game whose reads fail, left in the background by a shell that has go
     'printf "200\n20\n0\n20\n200\n50\n200\n50\n20\nЯн\n0\n1\n" >chartype1.txt' "see the game has ended"
 play_row "a line pasted with a pause's key and not ended is still edited, so Backspace takes it back" jobs 100 '' \
     "$to_pause; bytes 78 74; keys BSpace; keys m Enter; see Name = Ян"
+play_row "a stop while what came with a pause's key waits in the terminal keeps it from the shell" jobs:read 100 '' \
+    "$to_pause; slow write; stop x e c h o Space L E A K E D Enter; see $menu_title;
+    sent Сохранить игру(S)\r\necho LEAKED\r\n"
 play_row "the Linux console's F1 at a pause is one key, so the next pause still waits" stty: 100 '' \
     "$to_pause; keys x; see $menu_title; keys m Enter; see Name = Ян; mode $key_mode; bytes 1b 5b 5b 41;
     gone Name = Ян; mode $key_mode; absent ended; keys q; see ended 0, settings kept"
