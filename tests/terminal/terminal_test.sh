@@ -563,12 +563,16 @@ play_row "a line pasted with a pause's key and not ended is still edited, so Bac
 play_row "a stop while what came with a pause's key waits in the terminal keeps it from the shell" jobs:read 100 '' \
     "$to_pause; slow write; stop x e c h o Space L E A K E D Enter; see $menu_title;
     sent Сохранить игру(S)\r\necho LEAKED\r\n"
-play_row "the Linux console's F1 at a pause is one key, so the next pause still waits" stty: 100 '' \
-    "$to_pause; keys x; see $menu_title; keys m Enter; see Name = Ян; mode $key_mode; bytes 1b 5b 5b 41;
-    gone Name = Ян; mode $key_mode; absent ended; keys q; see ended 0, settings kept"
-play_row "an X10 mouse report at a pause is one key, so the next pause still waits" stty: 100 '' \
-    "$to_pause; keys x; see $menu_title; keys m Enter; see Name = Ян; mode $key_mode; bytes 1b 5b 4d 20 21 21;
-    gone Name = Ян; mode $key_mode; absent ended; keys q; see ended 0, settings kept"
+while IFS='|' read -r form bytes; do
+    play_row "$form at a pause is one key, so the next pause still waits" stty: 100 '' \
+        "$to_pause; keys x; see $menu_title; keys m Enter; see Name = Ян; mode $key_mode; bytes $bytes;
+        gone Name = Ян; mode $key_mode; absent ended; keys q; see ended 0, settings kept"
+done <<'FORMS'
+the Linux console's F1|1b 5b 5b 41
+xterm's F1, an SS3 sequence|1b 4f 50
+an X10 mouse report|1b 5b 4d 20 21 21
+a terminal's reply with a private parameter|1b 5b 3f 36 63
+FORMS
 play_row "SIGTERM right after the terminal took key mode gives back the settings found" strace:ioctl 100 '' \
     "$to_pause; signal TERM; see ended 143, settings kept"
 play_row "Ctrl-C at a pause ends the game with status 130 and gives back the settings found" stty: 100 '' \
