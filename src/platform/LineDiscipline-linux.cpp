@@ -190,6 +190,11 @@ std::string LineDiscipline::takeEcho()
     return std::exchange(echo_, {});
 }
 
+void LineDiscipline::echoFromRowStart()
+{
+    column_ = 0;
+}
+
 bool LineDiscipline::hasPiece() const
 {
     return !pieces_.empty();

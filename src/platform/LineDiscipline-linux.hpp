@@ -19,6 +19,8 @@ public:
     // The echo of what was received since the last call.
     std::string takeEcho();
 
+    // The game has written since the last echo; its questions end with a line feed.
+    void echoFromRowStart();
     bool hasPiece() const;
     // A line is begun, or a Ctrl-V waits for the key it makes a character.
     bool typing() const;
@@ -47,9 +49,8 @@ private:
     std::string line_;
     std::string echo_;
     bool literalNext_ = false;
-    // The echo's column as the kernel counts it, from the start of a row (the game's questions
-    // end with a line feed), and where the line being typed began: a tab is erased back to its
-    // stop.
+    // The echo's column as the kernel counts it, and where the line being typed began: a tab is
+    // erased back to its stop.
     int column_ = 0;
     int lineColumn_ = 0;
 };

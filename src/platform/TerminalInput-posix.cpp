@@ -174,6 +174,9 @@ bool TerminalInput::takeKeyByte(unsigned char& byte, bool firstOfKey)
 // fetched the same way, until the terminal holds nothing unseen.
 void TerminalInput::takeWhatCameInKeyMode()
 {
+    if (!typedAhead_.typing()) {
+        typedAhead_.echoFromRowStart();
+    }
     constexpr int attempts = 100;
     for (int attempt = 0; attempt < attempts; ++attempt) {
         while (keepWaitingBytes() && moreComesWithin(restOfPasteMilliseconds)) {}
@@ -183,7 +186,8 @@ void TerminalInput::takeWhatCameInKeyMode()
         }
         enterLineMode();
         inKeyMode_ = false;
-        if (bytesWaiting() == 0) {
+        stopped_ += takeWhatAStopKept();
+        if (bytesWaiting() == 0 && stopped_.empty()) {
             return;
         }
         enterKeyMode();

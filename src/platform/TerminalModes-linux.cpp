@@ -66,8 +66,10 @@ volatile std::sig_atomic_t foundStatusFlags = -1;
 void makeReadsWait()
 {
     const int flags = ::fcntl(STDIN_FILENO, F_GETFL);
-    if (flags >= 0 && (flags & O_NONBLOCK) != 0 && ::fcntl(STDIN_FILENO, F_SETFL, flags & ~O_NONBLOCK) == 0) {
+    if (flags >= 0 && (flags & O_NONBLOCK) != 0) {
+        const SignalsHeld held;
         foundStatusFlags = flags;
+        static_cast<void>(::fcntl(STDIN_FILENO, F_SETFL, flags & ~O_NONBLOCK));
     }
 }
 
