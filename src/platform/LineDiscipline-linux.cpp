@@ -8,6 +8,11 @@ namespace {
 
 // The kernel's own character classes, not the locale's: in its table the bytes from 0xC0 up are
 // Latin-1 letters, so a word of UTF-8 Cyrillic is one word to Ctrl-W.
+bool isControl(unsigned char byte)
+{
+    return byte < 0x20 || byte == 0x7F;
+}
+
 bool isWordByte(unsigned char byte)
 {
     const bool ascii = (byte >= '0' && byte <= '9') || (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z');
@@ -21,11 +26,6 @@ constexpr int tabStop = 8;
 LineDiscipline::LineDiscipline(LineEditing editing)
     : editing_(editing)
 {
-}
-
-bool LineDiscipline::isControl(unsigned char byte) const
-{
-    return byte < 0x20 || byte == 0x7F;
 }
 
 bool LineDiscipline::isExtendedKey(unsigned char byte, unsigned char key) const

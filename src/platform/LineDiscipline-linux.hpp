@@ -35,7 +35,6 @@ private:
     void eraseTab();
     void echoCharacter(unsigned char byte);
     void echo(std::string_view bytes);
-    bool isControl(unsigned char byte) const;
     bool isLineEnd(unsigned char byte) const;
     bool isExtendedKey(unsigned char byte, unsigned char key) const;
 
