@@ -68,9 +68,7 @@ void LineDiscipline::receive(unsigned char byte, bool shown)
     } else if (isExtendedKey(byte, editing_.reprint)) {
         echoCharacter(byte);
         echo("\n");
-        for (const char typed : line_) {
-            echoCharacter(static_cast<unsigned char>(typed));
-        }
+        echoLine();
     } else if (byte == editing_.endOfInput) {
         endPiece(line_.empty());
     } else {
@@ -185,6 +183,20 @@ void LineDiscipline::echo(std::string_view bytes)
     echo_ += bytes;
 }
 
+void LineDiscipline::echoLine()
+{
+    for (const char typed : line_) {
+        echoCharacter(static_cast<unsigned char>(typed));
+    }
+}
+
+void LineDiscipline::showLineAgain()
+{
+    column_ = 0;
+    lineColumn_ = 0;
+    echoLine();
+}
+
 std::string LineDiscipline::takeEcho()
 {
     return std::exchange(echo_, {});
@@ -203,6 +215,18 @@ bool LineDiscipline::hasPiece() const
 bool LineDiscipline::typing() const
 {
     return !line_.empty() || literalNext_;
+}
+
+bool LineDiscipline::awaitsLiteral() const
+{
+    return literalNext_;
+}
+
+void LineDiscipline::discard()
+{
+    pieces_.clear();
+    line_.clear();
+    literalNext_ = false;
 }
 
 std::string LineDiscipline::takePiece(bool& endOfInput)

@@ -24,6 +24,11 @@ public:
     bool hasPiece() const;
     // A line is begun, or a Ctrl-V waits for the key it makes a character.
     bool typing() const;
+    bool awaitsLiteral() const;
+    // All that is kept goes, as when a typed signal key discards what the terminal holds.
+    void discard();
+    // The line being typed, shown again from the start of a row.
+    void showLineAgain();
     std::string takePiece(bool& endOfInput);
     // The first byte kept, ended or not, for a pause's key; the end of input ends a pause as a
     // key would.
@@ -34,6 +39,7 @@ private:
     void erase(unsigned char key);
     void eraseTab();
     void echoCharacter(unsigned char byte);
+    void echoLine();
     void echo(std::string_view bytes);
     bool isLineEnd(unsigned char byte) const;
     bool isExtendedKey(unsigned char byte, unsigned char key) const;

@@ -2,13 +2,35 @@
 
 #include <initializer_list>
 
+namespace {
+
+void setAction(int signalNumber, struct sigaction settings)
+{
+    sigemptyset(&settings.sa_mask);
+    settings.sa_flags |= SA_RESTART | SA_NODEFER;
+    ::sigaction(signalNumber, &settings, nullptr);
+}
+
+} // namespace
+
 void onSignal(int signalNumber, void (*action)(int))
 {
     struct sigaction settings = {};
     settings.sa_handler = action;
-    sigemptyset(&settings.sa_mask);
-    settings.sa_flags = SA_RESTART | SA_NODEFER;
-    ::sigaction(signalNumber, &settings, nullptr);
+    setAction(signalNumber, settings);
+}
+
+void onSignalWithSender(int signalNumber, void (*action)(int, siginfo_t*, void*))
+{
+    struct sigaction settings = {};
+    settings.sa_sigaction = action;
+    settings.sa_flags = SA_SIGINFO;
+    setAction(signalNumber, settings);
+}
+
+bool sentForATypedKey(const siginfo_t& info)
+{
+    return info.si_code == SI_KERNEL;
 }
 
 bool hasDefaultAction(int signalNumber)

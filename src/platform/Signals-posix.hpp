@@ -9,6 +9,12 @@
 // effect at once (SA_NODEFER).
 void onSignal(int signalNumber, void (*action)(int));
 
+// The same for a handler that must know who sent the signal. A keyboard signal (Ctrl-C, Ctrl-\,
+// Ctrl-Z) typed at the terminal comes from the kernel, which has first discarded the input the
+// terminal held, unless NOFLSH is set.
+void onSignalWithSender(int signalNumber, void (*action)(int, siginfo_t*, void*));
+bool sentForATypedKey(const siginfo_t& info);
+
 // True when the signal still does what it does by default: not ignored, as a shell may have set
 // it for the game (nohup), nor handled by someone else (a sanitizer's runtime).
 bool hasDefaultAction(int signalNumber);

@@ -143,8 +143,9 @@ TerminalInput::TerminalInput(bool eightBitCharacterSet, LineEditing editing, int
 // by the system when it reads, and takes the key once it is in the foreground again.
 void TerminalInput::waitForKey()
 {
+    noticeStops();
+    enterKeyMode();
     if (!inKeyMode_) {
-        enterKeyMode();
         inKeyMode_ = true;
         shownWaiting_ = bytesWaiting();
     }
@@ -180,14 +181,18 @@ void TerminalInput::takeWhatCameInKeyMode()
     constexpr int attempts = 100;
     for (int attempt = 0; attempt < attempts; ++attempt) {
         while (keepWaitingBytes() && moreComesWithin(restOfPasteMilliseconds)) {}
-        writeEcho();
         if (typedAhead_.typing()) {
+            keyModeForWhatComesNext();
+            writeEcho();
             return;
         }
-        enterLineMode();
+        writeEcho();
+        if (!enterLineModeUnlessBytesWait()) {
+            continue;
+        }
         inKeyMode_ = false;
         stopped_ += takeWhatAStopKept();
-        if (bytesWaiting() == 0 && stopped_.empty()) {
+        if (stopped_.empty()) {
             return;
         }
         enterKeyMode();
@@ -195,6 +200,58 @@ void TerminalInput::takeWhatCameInKeyMode()
     }
     enterLineMode();
     inKeyMode_ = false;
+}
+
+// The next byte of a line typed on in key mode, or false at the end of input. The wait is a poll,
+// which a signal always interrupts where a read would go on unseen, so a stop and continue are
+// noticed at once.
+bool TerminalInput::typeOnHeldLine()
+{
+    unsigned char byte = 0;
+    if (!takeStoppedByte(byte)) {
+        keyModeForWhatComesNext();
+        pollfd input{STDIN_FILENO, POLLIN, 0};
+        if (::poll(&input, 1, -1) < 0) {
+            return errno == EINTR;
+        }
+        if (!readByte(byte)) {
+            return false;
+        }
+        noticeStops();
+    }
+    receive(byte);
+    keyModeForWhatComesNext();
+    writeEcho();
+    return true;
+}
+
+// After a Ctrl-V the next key is a character, even the keyboard's signal and flow-control keys.
+void TerminalInput::keyModeForWhatComesNext()
+{
+    if (typedAhead_.awaitsLiteral()) {
+        enterLiteralKeyMode();
+    } else {
+        enterKeyMode();
+    }
+}
+
+// A Ctrl-Z typed at the terminal discarded what it held, so what the game holds of the same typing
+// goes too, as it would in line mode. After a stop the shell has written below the line being
+// typed, so the line is shown again where typing goes on.
+void TerminalInput::noticeStops()
+{
+    if (takeInputDiscarded()) {
+        typedAhead_.discard();
+        shownWaiting_ = 0;
+    }
+    const int continues = timesContinued();
+    if (continues != continuesSeen_) {
+        continuesSeen_ = continues;
+        if (typedAhead_.typing()) {
+            typedAhead_.showLineAgain();
+            writeEcho();
+        }
+    }
 }
 
 // The next byte of the same key, if it comes in time. A stop and a continue in between start the
@@ -259,6 +316,7 @@ void TerminalInput::writeEcho()
 TerminalInput::int_type TerminalInput::underflow()
 {
     while (gptr() == egptr()) {
+        noticeStops();
         if (inKeyMode_) {
             takeWhatCameInKeyMode();
         }
@@ -271,13 +329,10 @@ TerminalInput::int_type TerminalInput::underflow()
             setg(text_.data(), text_.data(), text_.data() + text_.size());
             continue;
         }
-        unsigned char byte = 0;
         if (inKeyMode_) {
-            if (!takeStoppedByte(byte) && !readByte(byte)) {
+            if (!typeOnHeldLine()) {
                 return traits_type::eof();
             }
-            receive(byte);
-            writeEcho();
             continue;
         }
         ssize_t got = -1;

@@ -27,6 +27,9 @@ protected:
 private:
     bool takeKeyByte(unsigned char& byte, bool firstOfKey);
     void takeWhatCameInKeyMode();
+    bool typeOnHeldLine();
+    void keyModeForWhatComesNext();
+    void noticeStops();
     bool readByteOfSameKey(unsigned char& byte);
     bool takeStoppedByte(unsigned char& byte);
     bool keepWaitingBytes();
@@ -44,6 +47,7 @@ private:
     std::size_t shownWaiting_ = 0;
     // What a stop took out of the terminal, read before the terminal itself.
     std::string stopped_;
+    int continuesSeen_ = 0;
     std::string text_;
     std::array<char, 4096> buffer_{};
 };

@@ -19,13 +19,14 @@
 
 namespace {
 
-enum Mode : int { foundMode, lineMode, keyMode };
+enum Mode : int { foundMode, lineMode, keyMode, literalKeyMode };
 
-// Kept where signal handlers can reach them: the three settings, whether they are known yet, the
-// mode the game wants and the mode the terminal was last put in.
+// Kept where signal handlers can reach them: the settings of each mode, whether they are known
+// yet, the mode the game wants and the mode the terminal was last put in.
 termios foundSettings{};
 termios lineSettings{};
 termios keySettings{};
+termios literalKeySettings{};
 volatile std::sig_atomic_t haveSettings = 0;
 volatile std::sig_atomic_t wantedMode = foundMode;
 volatile std::sig_atomic_t appliedMode = foundMode;
@@ -36,7 +37,10 @@ Mode usualMode = foundMode;
 // after the change, and a handler that ran in between would think the terminal unchanged.
 void apply(Mode mode)
 {
-    const termios& settings = mode == keyMode ? keySettings : mode == lineMode ? lineSettings : foundSettings;
+    const termios& settings = mode == literalKeyMode ? literalKeySettings
+        : mode == keyMode                            ? keySettings
+        : mode == lineMode                           ? lineSettings
+                                                     : foundSettings;
     const SignalsHeld held;
     ::tcsetattr(STDIN_FILENO, TCSANOW, &settings);
     appliedMode = mode;
@@ -103,7 +107,7 @@ volatile std::sig_atomic_t stoppedWithBytes = 0;
 
 void keepWhatWaitsForTheGame()
 {
-    if (appliedMode != keyMode || ::tcgetpgrp(STDIN_FILENO) != ::getpgrp()) {
+    if ((appliedMode != keyMode && appliedMode != literalKeyMode) || ::tcgetpgrp(STDIN_FILENO) != ::getpgrp()) {
         return;
     }
     for (int waiting = 0; ::ioctl(STDIN_FILENO, FIONREAD, &waiting) == 0 && waiting > 0;) {
@@ -117,17 +121,23 @@ void keepWhatWaitsForTheGame()
     }
 }
 
+volatile std::sig_atomic_t inputDiscarded = 0;
+volatile std::sig_atomic_t continues = 0;
+
 // Stopped, the game gives the shell its terminal as it found it. The raise returns once the game
 // is continued, or at once when the system would not stop it (a game that leads its own session
 // has no shell to come back to): either way the game's mode comes back.
-void stopWithTerminalGivenBack(int signalNumber)
+void stopWithTerminalGivenBack(int signalNumber, siginfo_t* sender, void* /*context*/)
 {
     const int savedErrno = errno;
+    if (sentForATypedKey(*sender) && (lineSettings.c_lflag & NOFLSH) == 0) {
+        inputDiscarded = 1;
+    }
     keepWhatWaitsForTheGame();
     giveTerminalBack();
     onSignal(signalNumber, SIG_DFL);
     static_cast<void>(std::raise(signalNumber));
-    onSignal(signalNumber, stopWithTerminalGivenBack);
+    onSignalWithSender(signalNumber, stopWithTerminalGivenBack);
     enterWantedMode();
     errno = savedErrno;
 }
@@ -136,6 +146,7 @@ void stopWithTerminalGivenBack(int signalNumber)
 void reenterWantedMode(int /*signalNumber*/)
 {
     const int savedErrno = errno;
+    continues = continues + 1;
     enterWantedMode();
     errno = savedErrno;
 }
@@ -198,9 +209,12 @@ void takeTerminal(bool eightBitCharacterSet)
     keySettings.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
     keySettings.c_cc[VMIN] = 1;
     keySettings.c_cc[VTIME] = 0;
+    literalKeySettings = keySettings;
+    literalKeySettings.c_lflag &= static_cast<tcflag_t>(~ISIG);
+    literalKeySettings.c_iflag &= static_cast<tcflag_t>(~IXON);
     haveSettings = 1;
     if (hasDefaultAction(SIGTSTP)) {
-        onSignal(SIGTSTP, stopWithTerminalGivenBack);
+        onSignalWithSender(SIGTSTP, stopWithTerminalGivenBack);
     }
     onSignal(SIGCONT, reenterWantedMode);
     makeReadsWait();
@@ -214,9 +228,39 @@ void enterKeyMode()
     want(keyMode);
 }
 
+void enterLiteralKeyMode()
+{
+    want(literalKeyMode);
+}
+
 void enterLineMode()
 {
     want(usualMode);
+}
+
+bool enterLineModeUnlessBytesWait()
+{
+    const SignalsHeld held;
+    enterLineMode();
+    int waiting = 0;
+    if (::ioctl(STDIN_FILENO, FIONREAD, &waiting) != 0 || waiting == 0) {
+        return true;
+    }
+    enterKeyMode();
+    return false;
+}
+
+int timesContinued()
+{
+    return continues;
+}
+
+bool takeInputDiscarded()
+{
+    const SignalsHeld held;
+    const bool discarded = inputDiscarded != 0;
+    inputDiscarded = 0;
+    return discarded;
 }
 
 void handleEndingSignals()

@@ -20,6 +20,18 @@ void takeTerminal(bool eightBitCharacterSet);
 
 void enterKeyMode();
 void enterLineMode();
+// Key mode for the key after a Ctrl-V in text the game edits itself: the keyboard's signal and
+// flow-control keys give a character then, as after line mode's Ctrl-V.
+void enterLiteralKeyMode();
+// Line mode, unless bytes that came in key mode are still waiting: the terminal then stays in key
+// mode for them. A stop never finds them waiting in line mode, where they would go to the shell.
+bool enterLineModeUnlessBytesWait();
+
+// How often the game has been continued after a stop.
+int timesContinued();
+// Whether a stop typed at the terminal has discarded what it held since this was last asked,
+// as line mode does: what the game holds of the same typing goes too.
+bool takeInputDiscarded();
 
 // What a stop took out of the terminal in key mode, not yet read; it comes before whatever the
 // terminal holds now.

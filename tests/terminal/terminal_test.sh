@@ -560,6 +560,12 @@ play_row "a game whose reads fail, left in the background by a shell that has go
     'printf "200\n20\n0\n20\n200\n50\n200\n50\n20\nЯн\n0\n1\n" >chartype1.txt' "see the game has ended"
 play_row "a line pasted with a pause's key and not ended is still edited, so Backspace takes it back" jobs 100 '' \
     "$to_pause; bytes 78 74; keys BSpace; keys m Enter; see Name = Ян"
+play_row "Ctrl-Z in a line pasted with a pause's key discards the line, as line mode would" jobs 100 '' \
+    "$to_pause; bytes 78 70; sent (S)\r\np; keys C-z; keys m Enter; see Name = Ян"
+play_row "a stop from outside while such a line is typed shows it again once the game is continued" jobs 100 '' \
+    "$to_pause; bytes 78 7a 7a; sent (S)\r\nzz; signal TSTP; sent 0\"\r\nzz"
+play_row "Ctrl-V in such a line makes even Ctrl-C a character, as in line mode" stty: 100 '' \
+    "$to_pause; bytes 78 16; sent (S)\r\n^\b; keys C-c Enter; sent ^C\r\n; keys m Enter; see Name = Ян"
 play_row "a stop while what came with a pause's key waits in the terminal keeps it from the shell" jobs:read 100 '' \
     "$to_pause; slow write; stop x e c h o Space L E A K E D Enter; see $menu_title;
     sent Сохранить игру(S)\r\necho LEAKED\r\n"
