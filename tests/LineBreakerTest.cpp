@@ -35,6 +35,7 @@ TEST(LineBreaker, BreaksLinesBetweenWordsAtTheWidth)
         {{"Na", "me = Ив", "ан"}, 8, "", "Name =|Иван"},
         {{"abcdefgh ij"}, 3, "", "abc/def/gh|ij"},
         {{"日本語 x"}, 5, "", "日本/語 x"}, // wide characters take two cells
+        {{"a\xFF b"}, 3, "", "a\xFF|b"}, // a stray byte shows as U+FFFD, one cell
         {{"и\u0306и\u0306и\u0306 ab"}, 5, "", "и\u0306и\u0306и\u0306|ab"}, // combining marks none
         {{"\tab cd"}, 10, "", "\tab|cd"}, // a tab reaches the next stop of eight
         {{"a b "}, 3, "", "a b"}, // trailing spaces beyond the row are dropped

@@ -9,18 +9,15 @@ namespace {
 
 constexpr int tabStop = 8;
 
-// One character as it goes to the screen: a well-formed sequence, or a single stray byte, which
-// a terminal shows as one replacement character.
+// One character as it goes to the screen; a stray byte shows as the replacement character.
 std::size_t characterLength(std::string_view text)
 {
-    const std::size_t length = wellFormedSequenceLength(text);
-    return length == 0 ? 1 : length;
+    return decodeFirst(text).length;
 }
 
-// A stray byte shows as the replacement character, one cell wide.
 int cellsOf(std::string_view character)
 {
-    return cellWidth(codePointOf(character).value_or(replacementCodePoint));
+    return cellWidth(decodeFirst(character).codePoint);
 }
 
 bool isSpace(std::string_view character)

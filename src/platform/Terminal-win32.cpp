@@ -195,23 +195,20 @@ void clearConsole(HANDLE output)
     ::SetConsoleCursorPosition(output, home);
 }
 
-// Standard error in a console window shows its Russian text as standard output does. The buffer
-// is never destroyed: the standard streams are flushed once more at exit, after it would be gone.
-void showErrorsInConsole()
-{
-    const HANDLE errors = ::GetStdHandle(STD_ERROR_HANDLE);
-    if (isConsole(errors)) {
-        std::cerr.rdbuf(consoleOutput(errors).release());
-    }
-}
-
 } // namespace
 
 TerminalStreams openTerminal()
 {
     // First, since it gives every standard stream a buffer of its own again.
     std::ios::sync_with_stdio(false);
-    showErrorsInConsole();
+    const HANDLE errors = ::GetStdHandle(STD_ERROR_HANDLE);
+    const bool errorsAtConsole = isConsole(errors);
+    // Standard error in a console window shows its Russian text as standard output does. The
+    // buffer is never destroyed: the standard streams are flushed once more at exit, after it
+    // would be gone.
+    if (errorsAtConsole) {
+        std::cerr.rdbuf(consoleOutput(errors).release());
+    }
     ScreenControl screen;
     std::istream* input = &std::cin;
     std::ostream* output = &std::cout;
@@ -224,7 +221,8 @@ TerminalStreams openTerminal()
         screen.waitForKey = [in] { waitForKeyAtConsole(in); };
     }
     const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
-    if (isConsole(out)) {
+    const bool outputAtConsole = isConsole(out);
+    if (outputAtConsole) {
         static const std::unique_ptr<std::streambuf> buffer = consoleOutput(out);
         static std::ostream stream(buffer.get());
         output = &stream;
@@ -232,8 +230,7 @@ TerminalStreams openTerminal()
         screen.columns = terminalColumns();
     }
     // A process has one console: standard error in a console shows beside the game's text.
-    const bool errorsOnScreen = isConsole(out) && isConsole(::GetStdHandle(STD_ERROR_HANDLE));
-    return {*input, *output, std::cerr, std::move(screen), errorsOnScreen};
+    return {*input, *output, std::cerr, std::move(screen), outputAtConsole && errorsAtConsole};
 }
 
 std::unique_ptr<std::streambuf> consoleInputBuffer(HANDLE console)

@@ -78,10 +78,10 @@ public:
     {
         std::string converted;
         while (!conversion_.convert(whole, converted)) {
-            const std::size_t length = wellFormedSequenceLength(whole);
-            const int cells = length == 0 ? 1 : cellWidth(codePointOf(whole.substr(0, length)).value_or(0));
+            const DecodedCharacter lacking = decodeFirst(whole);
+            const int cells = cellWidth(lacking.codePoint);
             converted.append(static_cast<std::size_t>(cells), '?');
-            whole.remove_prefix(std::max<std::size_t>(1, length));
+            whole.remove_prefix(lacking.length);
         }
         const auto size = static_cast<std::streamsize>(converted.size());
         return target_.sputn(converted.data(), size) == size;

@@ -2,7 +2,6 @@
 
 #include "text/Utf8.hpp"
 
-#include <algorithm>
 #include <cstddef>
 
 namespace {
@@ -61,10 +60,9 @@ std::u16string utf8ToUtf16(std::string_view text)
     std::u16string units;
     units.reserve(text.size());
     while (!text.empty()) {
-        // A byte that starts no well-formed sequence is one U+FFFD on its own.
-        const std::size_t length = wellFormedSequenceLength(text);
-        appendUtf16(units, codePointOf(text.substr(0, length)).value_or(replacementCodePoint));
-        text.remove_prefix(std::max<std::size_t>(length, 1));
+        const DecodedCharacter character = decodeFirst(text);
+        appendUtf16(units, character.codePoint);
+        text.remove_prefix(character.length);
     }
     return units;
 }

@@ -152,3 +152,12 @@ std::optional<char32_t> codePointOf(std::string_view character)
     }
     return codePoint;
 }
+
+DecodedCharacter decodeFirst(std::string_view text)
+{
+    const std::size_t length = wellFormedSequenceLength(text);
+    if (length == 0) {
+        return {1, replacementCodePoint};
+    }
+    return {length, codePointOf(text.substr(0, length)).value_or(replacementCodePoint)};
+}

@@ -36,3 +36,12 @@ std::size_t wholeCharactersLength(std::string_view text);
 // The code point of the one well-formed character that `character` holds, or nothing when it
 // holds anything else.
 std::optional<char32_t> codePointOf(std::string_view character);
+
+struct DecodedCharacter {
+    std::size_t length;
+    char32_t codePoint;
+};
+
+// The first character of `text`, which is not empty, as the game's text is shown and converted:
+// a well-formed sequence, or else a single byte, which stands for U+FFFD.
+DecodedCharacter decodeFirst(std::string_view text);
