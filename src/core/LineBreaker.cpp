@@ -70,7 +70,7 @@ void LineBreaker::followEcho(std::string_view echoed, int width, int controlCell
         }
         const auto byte = static_cast<unsigned char>(character.front());
         const int cells = isSpace(character) ? spaceWidth(character.front(), column_)
-            : byte < 0x20 || byte == 0x7F    ? controlCells
+            : isAsciiControlByte(byte)       ? controlCells
                                              : cellsOf(character);
         // A row the echo filled is left for the next one when more follows.
         column_ = column_ + cells > width && column_ > 0 ? cells : column_ + cells;

@@ -6,13 +6,8 @@
 
 namespace {
 
-// The kernel's own character classes, not the locale's: in its table the bytes from 0xC0 up are
+// The kernel's own idea of a letter, not the locale's: in its table the bytes from 0xC0 up are
 // Latin-1 letters, so a word of UTF-8 Cyrillic is one word to Ctrl-W.
-bool isControl(unsigned char byte)
-{
-    return byte < 0x20 || byte == 0x7F;
-}
-
 bool isWordByte(unsigned char byte)
 {
     const bool ascii = (byte >= '0' && byte <= '9') || (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z');
@@ -127,7 +122,7 @@ void LineDiscipline::erase(unsigned char key)
         line_.erase(start);
         if (first == '\t') {
             eraseTab();
-        } else if (!isControl(first)) {
+        } else if (!isAsciiControlByte(first)) {
             echo("\b \b");
         } else if (editing_.controlsShownAsCaret) {
             echo("\b \b\b \b");
@@ -145,8 +140,8 @@ void LineDiscipline::eraseTab()
     std::size_t at = line_.size();
     for (; at > 0 && line_[at - 1] != '\t'; --at) {
         const auto before = static_cast<unsigned char>(line_[at - 1]);
-        cells += isControl(before) ? (editing_.controlsShownAsCaret ? 2 : 0)
-                                   : (editing_.utf8 && isContinuationByte(before) ? 0 : 1);
+        cells += isAsciiControlByte(before) ? (editing_.controlsShownAsCaret ? 2 : 0)
+                                            : (editing_.utf8 && isContinuationByte(before) ? 0 : 1);
     }
     if (at == 0) {
         cells += lineColumn_;
@@ -156,7 +151,7 @@ void LineDiscipline::eraseTab()
 
 void LineDiscipline::echoCharacter(unsigned char byte)
 {
-    if (editing_.controlsShownAsCaret && isControl(byte) && byte != '\t') {
+    if (editing_.controlsShownAsCaret && isAsciiControlByte(byte) && byte != '\t') {
         const char caret[] = {'^', static_cast<char>(byte ^ 0x40)};
         echo(std::string_view(caret, 2));
     } else {
@@ -176,7 +171,7 @@ void LineDiscipline::echo(std::string_view bytes)
             column_ -= column_ > 0 ? 1 : 0;
         } else if (byte == '\t') {
             column_ = (column_ | (tabStop - 1)) + 1;
-        } else if (!isControl(byte) && !(editing_.utf8 && isContinuationByte(byte))) {
+        } else if (!isAsciiControlByte(byte) && !(editing_.utf8 && isContinuationByte(byte))) {
             ++column_;
         }
     }

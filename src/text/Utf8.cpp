@@ -61,6 +61,11 @@ bool isContinuationByte(unsigned char byte)
     return isWithin(static_cast<char>(byte), anyContinuation);
 }
 
+bool isAsciiControlByte(unsigned char byte)
+{
+    return byte < 0x20 || byte == 0x7F;
+}
+
 std::size_t announcedLength(unsigned char lead)
 {
     if (lead >= 0xC0 && lead <= 0xDF) {

@@ -14,6 +14,10 @@ inline constexpr char32_t replacementCodePoint = 0xFFFD;
 // True for 80 to BF, the bytes that continue a character.
 bool isContinuationByte(unsigned char byte);
 
+// True for the ASCII control bytes, 00 to 1F and 7F: what a terminal's echo shows as ^X, and
+// what the kernel's line editing counts as a control character.
+bool isAsciiControlByte(unsigned char byte);
+
 // How many bytes a character that starts with `lead` is grouped into when keys and names are
 // read or a console's text is cut: C0-DF two, E0-EF three, F0-F7 four, any other byte one. The
 // grouping is looser than well-formedness, so that a broken character is still taken as one.
