@@ -28,6 +28,17 @@ bool LineDiscipline::isExtendedKey(unsigned char byte, unsigned char key) const
     return editing_.extendedKeys && key != 0 && byte == key;
 }
 
+LineDiscipline::SignalKey LineDiscipline::signalKeyOf(unsigned char byte) const
+{
+    if (!editing_.signals || byte == 0) {
+        return SignalKey::none;
+    }
+    return byte == editing_.interrupt ? SignalKey::interrupt
+        : byte == editing_.quit       ? SignalKey::quit
+        : byte == editing_.suspend    ? SignalKey::suspend
+                                      : SignalKey::none;
+}
+
 bool LineDiscipline::isLineEnd(unsigned char byte) const
 {
     return byte == '\n' || (editing_.endOfLine != 0 && byte == editing_.endOfLine)
@@ -53,6 +64,12 @@ void LineDiscipline::receive(unsigned char byte, bool shown)
         literalNext_ = false;
         line_ += static_cast<char>(byte);
         echoCharacter(byte);
+    } else if (const SignalKey key = signalKeyOf(byte); key != SignalKey::none) {
+        if (editing_.discardAtSignal) {
+            discard();
+        }
+        echoCharacter(byte);
+        signalKey_ = key;
     } else if (byte == editing_.erase || byte == editing_.kill || isExtendedKey(byte, editing_.wordErase)) {
         erase(byte);
     } else if (isExtendedKey(byte, editing_.literalNext)) {
@@ -197,6 +214,11 @@ std::string LineDiscipline::takeEcho()
     return std::exchange(echo_, {});
 }
 
+LineDiscipline::SignalKey LineDiscipline::takeSignalKey()
+{
+    return std::exchange(signalKey_, SignalKey::none);
+}
+
 void LineDiscipline::echoFromRowStart()
 {
     column_ = 0;
@@ -210,11 +232,6 @@ bool LineDiscipline::hasPiece() const
 bool LineDiscipline::typing() const
 {
     return !line_.empty() || literalNext_;
-}
-
-bool LineDiscipline::awaitsLiteral() const
-{
-    return literalNext_;
 }
 
 void LineDiscipline::discard()

@@ -12,19 +12,23 @@
 // and the line still being typed, which only later bytes can end.
 class LineDiscipline {
 public:
+    enum class SignalKey { none, interrupt, quit, suspend };
+
     explicit LineDiscipline(LineEditing editing);
 
     // `shown` bytes were typed in line mode: the terminal has echoed and edited them already.
     void receive(unsigned char byte, bool shown);
     // The echo of what was received since the last call.
     std::string takeEcho();
+    // A signal key received since the last call, as a terminal in line mode would have sent its
+    // signal: what was kept is discarded first (unless NOFLSH), and the key echoed.
+    SignalKey takeSignalKey();
 
     // The game has written since the last echo; its questions end with a line feed.
     void echoFromRowStart();
     bool hasPiece() const;
     // A line is begun, or a Ctrl-V waits for the key it makes a character.
     bool typing() const;
-    bool awaitsLiteral() const;
     // All that is kept goes, as when a typed signal key discards what the terminal holds.
     void discard();
     // The line being typed, shown again from the start of a row.
@@ -43,6 +47,7 @@ private:
     void echo(std::string_view bytes);
     bool isLineEnd(unsigned char byte) const;
     bool isExtendedKey(unsigned char byte, unsigned char key) const;
+    SignalKey signalKeyOf(unsigned char byte) const;
 
     struct Piece {
         std::string text;
@@ -54,6 +59,7 @@ private:
     std::string line_;
     std::string echo_;
     bool literalNext_ = false;
+    SignalKey signalKey_ = SignalKey::none;
     // The echo's column as the kernel counts it, and where the line being typed began: a tab is
     // erased back to its stop.
     int column_ = 0;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <poll.h>
 #include <string_view>
 #include <sys/ioctl.h>
@@ -182,7 +183,7 @@ void TerminalInput::takeWhatCameInKeyMode()
     for (int attempt = 0; attempt < attempts; ++attempt) {
         while (keepWaitingBytes() && moreComesWithin(restOfPasteMilliseconds)) {}
         if (typedAhead_.typing()) {
-            keyModeForWhatComesNext();
+            enterTypingMode();
             writeEcho();
             return;
         }
@@ -202,51 +203,72 @@ void TerminalInput::takeWhatCameInKeyMode()
     inKeyMode_ = false;
 }
 
-// The next byte of a line typed on in key mode, or false at the end of input. The wait is a poll,
-// which a signal always interrupts where a read would go on unseen, so a stop and continue are
-// noticed at once.
+// One byte more of a line typed on in key mode, if one comes; false at the end of input. Its
+// signal keys are acted on here, so that after a Ctrl-V, however fast the next key follows, it
+// is a character. Once the line has ended the kernel acts on them again.
 bool TerminalInput::typeOnHeldLine()
 {
     unsigned char byte = 0;
     if (!takeStoppedByte(byte)) {
-        keyModeForWhatComesNext();
-        pollfd input{STDIN_FILENO, POLLIN, 0};
-        if (::poll(&input, 1, -1) < 0) {
-            return errno == EINTR;
-        }
-        if (!readByte(byte)) {
-            return false;
+        enterTypingMode();
+        const Typed typed = readTypedOn(byte);
+        if (typed != Typed::byte) {
+            return typed == Typed::nothing;
         }
         noticeStops();
     }
     receive(byte);
-    keyModeForWhatComesNext();
+    if (!typedAhead_.typing()) {
+        enterKeyMode();
+    }
     writeEcho();
     return true;
 }
 
-// After a Ctrl-V the next key is a character, even the keyboard's signal and flow-control keys.
-void TerminalInput::keyModeForWhatComesNext()
+// In typing mode a read returns at once, so the wait is a poll, which a signal always interrupts
+// where a read would be restarted unseen: a stop and continue are noticed at once.
+TerminalInput::Typed TerminalInput::readTypedOn(unsigned char& byte)
 {
-    if (typedAhead_.awaitsLiteral()) {
-        enterLiteralKeyMode();
-    } else {
-        enterKeyMode();
+    pollfd input{STDIN_FILENO, POLLIN, 0};
+    if (::poll(&input, 1, -1) < 0) {
+        return errno == EINTR ? Typed::nothing : Typed::ended;
+    }
+    if ((input.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+        return Typed::ended;
+    }
+    const ssize_t got = ::read(STDIN_FILENO, &byte, 1);
+    if (got == 1) {
+        return Typed::byte;
+    }
+    return got == 0 || errno == EINTR ? Typed::nothing : Typed::ended;
+}
+
+void TerminalInput::actOnSignalKey()
+{
+    switch (typedAhead_.takeSignalKey()) {
+    case LineDiscipline::SignalKey::none:
+        return;
+    case LineDiscipline::SignalKey::interrupt:
+        return raiseFromKeyboard(SIGINT);
+    case LineDiscipline::SignalKey::quit:
+        return raiseFromKeyboard(SIGQUIT);
+    case LineDiscipline::SignalKey::suspend:
+        return raiseFromKeyboard(SIGTSTP);
     }
 }
 
 // A Ctrl-Z typed at the terminal discarded what it held, so what the game holds of the same typing
 // goes too, as it would in line mode. After a stop the shell has written below the line being
-// typed, so the line is shown again where typing goes on.
+// typed, so the line is shown again where typing goes on, once the game has the terminal again.
 void TerminalInput::noticeStops()
 {
     if (takeInputDiscarded()) {
         typedAhead_.discard();
         shownWaiting_ = 0;
     }
-    const int continues = timesContinued();
-    if (continues != continuesSeen_) {
-        continuesSeen_ = continues;
+    const int stops = timesStopped();
+    if (stops != stopsSeen_ && inForeground()) {
+        stopsSeen_ = stops;
         if (typedAhead_.typing()) {
             typedAhead_.showLineAgain();
             writeEcho();
@@ -308,9 +330,11 @@ void TerminalInput::receive(unsigned char byte)
     shownWaiting_ -= shownWaiting_ > 0 ? 1 : 0;
 }
 
+// A signal key among what came is acted on once its echo is out, as in line mode.
 void TerminalInput::writeEcho()
 {
     static_cast<void>(descriptors::writeAll(echoDescriptor_, typedAhead_.takeEcho()));
+    actOnSignalKey();
 }
 
 TerminalInput::int_type TerminalInput::underflow()

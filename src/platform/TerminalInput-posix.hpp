@@ -28,7 +28,9 @@ private:
     bool takeKeyByte(unsigned char& byte, bool firstOfKey);
     void takeWhatCameInKeyMode();
     bool typeOnHeldLine();
-    void keyModeForWhatComesNext();
+    enum class Typed { byte, nothing, ended };
+    Typed readTypedOn(unsigned char& byte);
+    void actOnSignalKey();
     void noticeStops();
     bool readByteOfSameKey(unsigned char& byte);
     bool takeStoppedByte(unsigned char& byte);
@@ -47,7 +49,7 @@ private:
     std::size_t shownWaiting_ = 0;
     // What a stop took out of the terminal, read before the terminal itself.
     std::string stopped_;
-    int continuesSeen_ = 0;
+    int stopsSeen_ = 0;
     std::string text_;
     std::array<char, 4096> buffer_{};
 };

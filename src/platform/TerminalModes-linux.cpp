@@ -19,14 +19,14 @@
 
 namespace {
 
-enum Mode : int { foundMode, lineMode, keyMode, literalKeyMode };
+enum Mode : int { foundMode, lineMode, keyMode, typingMode };
 
 // Kept where signal handlers can reach them: the settings of each mode, whether they are known
 // yet, the mode the game wants and the mode the terminal was last put in.
 termios foundSettings{};
 termios lineSettings{};
 termios keySettings{};
-termios literalKeySettings{};
+termios typingSettings{};
 volatile std::sig_atomic_t haveSettings = 0;
 volatile std::sig_atomic_t wantedMode = foundMode;
 volatile std::sig_atomic_t appliedMode = foundMode;
@@ -37,20 +37,25 @@ Mode usualMode = foundMode;
 // after the change, and a handler that ran in between would think the terminal unchanged.
 void apply(Mode mode)
 {
-    const termios& settings = mode == literalKeyMode ? literalKeySettings
-        : mode == keyMode                            ? keySettings
-        : mode == lineMode                           ? lineSettings
-                                                     : foundSettings;
+    const termios& settings = mode == typingMode ? typingSettings
+        : mode == keyMode                        ? keySettings
+        : mode == lineMode                       ? lineSettings
+                                                 : foundSettings;
     const SignalsHeld held;
     ::tcsetattr(STDIN_FILENO, TCSANOW, &settings);
     appliedMode = mode;
+}
+
+bool ownsTerminal()
+{
+    return ::tcgetpgrp(STDIN_FILENO) == ::getpgrp();
 }
 
 // Only while the game's job owns the terminal: a job in the background that changed it would be
 // stopped for it, and would take the terminal from the shell that has it then.
 void enterWantedMode()
 {
-    if (haveSettings != 0 && appliedMode != wantedMode && ::tcgetpgrp(STDIN_FILENO) == ::getpgrp()) {
+    if (haveSettings != 0 && appliedMode != wantedMode && ownsTerminal()) {
         apply(static_cast<Mode>(static_cast<int>(wantedMode)));
     }
 }
@@ -107,7 +112,7 @@ volatile std::sig_atomic_t stoppedWithBytes = 0;
 
 void keepWhatWaitsForTheGame()
 {
-    if ((appliedMode != keyMode && appliedMode != literalKeyMode) || ::tcgetpgrp(STDIN_FILENO) != ::getpgrp()) {
+    if ((appliedMode != keyMode && appliedMode != typingMode) || !ownsTerminal()) {
         return;
     }
     for (int waiting = 0; ::ioctl(STDIN_FILENO, FIONREAD, &waiting) == 0 && waiting > 0;) {
@@ -123,6 +128,10 @@ void keepWhatWaitsForTheGame()
 
 volatile std::sig_atomic_t inputDiscarded = 0;
 volatile std::sig_atomic_t continues = 0;
+volatile std::sig_atomic_t stops = 0;
+// While the stop handler's own stop is under way, the handler is not yet set again: a continue
+// then must not bring the game's mode back, or a second stop would leave it to the shell.
+volatile std::sig_atomic_t stopping = 0;
 
 // Stopped, the game gives the shell its terminal as it found it. The raise returns once the game
 // is continued, or at once when the system would not stop it (a game that leads its own session
@@ -135,9 +144,15 @@ void stopWithTerminalGivenBack(int signalNumber, siginfo_t* sender, void* /*cont
     }
     keepWhatWaitsForTheGame();
     giveTerminalBack();
+    const int continuesBefore = continues;
+    stopping = 1;
     onSignal(signalNumber, SIG_DFL);
     static_cast<void>(std::raise(signalNumber));
     onSignalWithSender(signalNumber, stopWithTerminalGivenBack);
+    stopping = 0;
+    if (continues != continuesBefore) {
+        stops = stops + 1;
+    }
     enterWantedMode();
     errno = savedErrno;
 }
@@ -147,7 +162,9 @@ void reenterWantedMode(int /*signalNumber*/)
 {
     const int savedErrno = errno;
     continues = continues + 1;
-    enterWantedMode();
+    if (stopping == 0) {
+        enterWantedMode();
+    }
     errno = savedErrno;
 }
 
@@ -209,9 +226,9 @@ void takeTerminal(bool eightBitCharacterSet)
     keySettings.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
     keySettings.c_cc[VMIN] = 1;
     keySettings.c_cc[VTIME] = 0;
-    literalKeySettings = keySettings;
-    literalKeySettings.c_lflag &= static_cast<tcflag_t>(~ISIG);
-    literalKeySettings.c_iflag &= static_cast<tcflag_t>(~IXON);
+    typingSettings = keySettings;
+    typingSettings.c_lflag &= static_cast<tcflag_t>(~ISIG);
+    typingSettings.c_cc[VMIN] = 0;
     haveSettings = 1;
     if (hasDefaultAction(SIGTSTP)) {
         onSignalWithSender(SIGTSTP, stopWithTerminalGivenBack);
@@ -228,9 +245,23 @@ void enterKeyMode()
     want(keyMode);
 }
 
-void enterLiteralKeyMode()
+void enterTypingMode()
 {
-    want(literalKeyMode);
+    want(typingMode);
+}
+
+void raiseFromKeyboard(int signalNumber)
+{
+    if ((lineSettings.c_iflag & IXON) != 0) {
+        static_cast<void>(::tcflow(STDIN_FILENO, TCOON));
+    }
+    const pid_t foreground = ::tcgetpgrp(STDIN_FILENO);
+    static_cast<void>(foreground > 0 ? ::kill(-foreground, signalNumber) : std::raise(signalNumber));
+}
+
+bool inForeground()
+{
+    return ownsTerminal();
 }
 
 void enterLineMode()
@@ -250,9 +281,9 @@ bool enterLineModeUnlessBytesWait()
     return false;
 }
 
-int timesContinued()
+int timesStopped()
 {
-    return continues;
+    return stops;
 }
 
 bool takeInputDiscarded()
@@ -276,9 +307,10 @@ LineEditing lineEditingOf(const termios& settings)
 {
     const cc_t* key = settings.c_cc;
     const tcflag_t local = settings.c_lflag;
-    return {key[VERASE], key[VKILL], key[VEOF], key[VEOL], key[VEOL2], key[VWERASE], key[VLNEXT], key[VREPRINT],
-        (local & IEXTEN) != 0, (local & ECHOK) != 0 && (local & ECHOKE) != 0, (local & ECHOK) != 0,
-        (local & ECHOCTL) != 0, (settings.c_iflag & IUTF8) != 0};
+    return {key[VERASE], key[VKILL], key[VEOF], key[VEOL], key[VINTR], key[VQUIT], key[VSUSP], (local & ISIG) != 0,
+        (local & NOFLSH) == 0, key[VEOL2], key[VWERASE], key[VLNEXT], key[VREPRINT], (local & IEXTEN) != 0,
+        (local & ECHOK) != 0 && (local & ECHOKE) != 0, (local & ECHOK) != 0, (local & ECHOCTL) != 0,
+        (settings.c_iflag & IUTF8) != 0};
 }
 
 LineEditing lineEditing()

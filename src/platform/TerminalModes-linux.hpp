@@ -20,15 +20,20 @@ void takeTerminal(bool eightBitCharacterSet);
 
 void enterKeyMode();
 void enterLineMode();
-// Key mode for the key after a Ctrl-V in text the game edits itself: the keyboard's signal and
-// flow-control keys give a character then, as after line mode's Ctrl-V.
-void enterLiteralKeyMode();
+// Key mode for typing on a line the game edits itself: the keyboard's signal keys reach the game
+// as bytes, so it can act on them as line mode would (a Ctrl-V before one makes it a character),
+// and a read returns at once, so a wait is only ever a poll, which a signal interrupts.
+void enterTypingMode();
+// What the kernel does for a signal key typed in line mode: output stopped by Ctrl-S goes on, and
+// the signal goes to the terminal's foreground process group.
+void raiseFromKeyboard(int signalNumber);
+bool inForeground();
 // Line mode, unless bytes that came in key mode are still waiting: the terminal then stays in key
 // mode for them. A stop never finds them waiting in line mode, where they would go to the shell.
 bool enterLineModeUnlessBytesWait();
 
-// How often the game has been continued after a stop.
-int timesContinued();
+// How often the game has been stopped by SIGTSTP and continued.
+int timesStopped();
 // Whether a stop typed at the terminal has discarded what it held since this was last asked,
 // as line mode does: what the game holds of the same typing goes too.
 bool takeInputDiscarded();
@@ -44,6 +49,12 @@ struct LineEditing {
     unsigned char kill = 0x15;
     unsigned char endOfInput = 0x04;
     unsigned char endOfLine = 0;
+    // These three only with the keyboard's signals (ISIG).
+    unsigned char interrupt = 0x03;
+    unsigned char quit = 0x1C;
+    unsigned char suspend = 0x1A;
+    bool signals = true;
+    bool discardAtSignal = true; // unless NOFLSH
     // These four only with the extended keys (IEXTEN).
     unsigned char endOfLine2 = 0;
     unsigned char wordErase = 0x17;

@@ -399,18 +399,18 @@ sleep 0.5
 pass "a KOI8-R terminal shows and takes Russian"
 
 # One table of games played through a real terminal, each in a window of its own: how the game is
-# started (by a script with job control that continues it with fg whenever it stops, reading a
-# line first for jobs:read, straight in the window so it leads its own session, in the
-# background of a shell that has gone, with standard input opened again only for reading or
-# left non-blocking, in an 8-bit set with the tty's IUTF8 on, as luit leaves it, with keys sent
-# as that set's bytes, or by a shell that first sets the terminal with stty, or runs the game
-# under strace holding each return of one system call, and at the end says how the game ended,
-# whether the terminal's settings are the ones it found, and the line the terminal then held),
-# the window's width, what stands in its folder, and the steps: keys, literal text, bytes, a
-# paste ending with Enter, keys with a stop right after them (while the rest of the key is being
-# read), each return of one system call held from then on, a signal to the game, a text to wait
-# for, to see go or to stay away, bytes the terminal must have been sent, the terminal's mode to
-# wait for, a new width, and text that must show laid out between words within the width.
+# started (by a script with job control that continues it with fg whenever it stops, reading a line
+# first for jobs:read or first continuing it in the background for a second for jobs:bg, straight in
+# the window so it leads its own session, in the background of a shell that has gone, with standard
+# input opened again only for reading or left non-blocking, in an 8-bit set with the tty's IUTF8 on,
+# as luit leaves it, with keys sent as that set's bytes, or by a shell that first sets the terminal
+# with stty, or runs the game under strace holding each return of one system call, and at the end
+# says how the game ended, whether the terminal's settings are the ones it found, and the line the
+# terminal then held), the window's width, what stands in its folder, and the steps: keys, literal
+# text, bytes, a paste ending with Enter, keys with a stop right after them (while the rest of the
+# key is being read), each return of one system call held from then on, a signal to the game, a text
+# to wait for, to see go or to stay away, bytes the terminal must have been sent, the terminal's
+# mode to wait for, a new width, and text that must show laid out between words within the width.
 table_row=0
 wait_for_line_10() {
     local deadline=$((SECONDS + timeout_seconds))
@@ -452,8 +452,12 @@ play_row() {
     mkdir -p "$dir/locale" && printf '%s\n' "$intro_line" >"$dir/Intro.txt" && (cd "$dir" && eval "$prepare") \
         || fail "$why: cannot prepare $dir"
     case $start in
-    jobs | jobs:read)
-        [ "$start" = jobs ] && while_stopped= || while_stopped='read -r -t 0.5 l && echo "the shell read: $l";'
+    jobs | jobs:read | jobs:bg)
+        case $start in
+        jobs) while_stopped= ;;
+        jobs:read) while_stopped='read -r -t 0.5 l && echo "the shell read: $l";' ;;
+        jobs:bg) while_stopped='bg; sleep 1;' ;;
+        esac
         pane=$(t new-session -d -P -F '#{pane_id}' -s "row$table_row" -x "$columns" -y 40 -c "$dir" \
             -- env TERM=screen LANG=C.UTF-8 LC_ALL=C.UTF-8 bash --norc --noprofile -c \
             "set -m; \"\$0\"; while [ \$? = 148 ]; do $while_stopped fg; done; sleep 600" "$rpg") ;;
@@ -560,12 +564,16 @@ play_row "a game whose reads fail, left in the background by a shell that has go
     'printf "200\n20\n0\n20\n200\n50\n200\n50\n20\nЯн\n0\n1\n" >chartype1.txt' "see the game has ended"
 play_row "a line pasted with a pause's key and not ended is still edited, so Backspace takes it back" jobs 100 '' \
     "$to_pause; bytes 78 74; keys BSpace; keys m Enter; see Name = Ян"
-play_row "Ctrl-Z in a line pasted with a pause's key discards the line, as line mode would" jobs 100 '' \
-    "$to_pause; bytes 78 70; sent (S)\r\np; keys C-z; keys m Enter; see Name = Ян"
-play_row "a stop from outside while such a line is typed shows it again once the game is continued" jobs 100 '' \
-    "$to_pause; bytes 78 7a 7a; sent (S)\r\nzz; signal TSTP; sent 0\"\r\nzz"
-play_row "Ctrl-V in such a line makes even Ctrl-C a character, as in line mode" stty: 100 '' \
-    "$to_pause; bytes 78 16; sent (S)\r\n^\b; keys C-c Enter; sent ^C\r\n; keys m Enter; see Name = Ян"
+# A line pasted with a pause's key and not ended, typed on: its signal keys as in line mode, and
+# what a stop did to it shown.
+play_row "Ctrl-Z in such a line discards it and is echoed; keys sent with it after it stay the game's" jobs 100 '' \
+    "$to_pause; bytes 78 70; sent (S)\r\np; bytes 1a 70; sent p^Z; sent 0\"\r\np; keys BSpace m Enter; see Name = Ян"
+play_row "a stop from outside while such a line is typed shows it again once the game has the terminal back" jobs:bg 100 '' \
+    "$to_pause; bytes 78 7a 7a; sent (S)\r\nzz; signal TSTP; sent &\r\n; sent 0\"\r\nzz; signal CONT; absent zzzz"
+play_row "Ctrl-V in such a line makes the Ctrl-C sent with it a character" stty: 100 '' \
+    "$to_pause; bytes 78 7a; sent (S)\r\nz; bytes 16 03 0d; sent ^C\r\n; keys m Enter; see Name = Ян"
+play_row "after Ctrl-V in such a line and a key, Ctrl-C sent with that key interrupts" stty: 100 '' \
+    "$to_pause; bytes 78 7a; sent (S)\r\nz; bytes 16; sent ^\b; bytes 78 03; see ended 130, settings kept"
 play_row "a stop while what came with a pause's key waits in the terminal keeps it from the shell" jobs:read 100 '' \
     "$to_pause; slow write; stop x e c h o Space L E A K E D Enter; see $menu_title;
     sent Сохранить игру(S)\r\necho LEAKED\r\n"
