@@ -308,13 +308,18 @@
 
     // A run of the game; it continues the save, if there is one, as a start on Linux does.
     async function play() {
-      gameOver.hidden = true;
       gameRuns(true);
+      terminal.focus();
+      // "Играть снова", which had the focus, goes a frame after the focus has moved, so that the
+      // browser tells the screen reader of the move first: one that sees the focused button go
+      // first puts its place on the answer field unannounced, and goes on reading the page instead
+      // of passing the keys to the game.
+      let over = false;
+      requestAnimationFrame(() => requestAnimationFrame(() => { gameOver.hidden = !over; }));
       // Reverse wraparound, so Backspace goes back over a line that wrapped at the right edge.
       terminal.write('\x1b[?45h');
       lineMode.reset();
       outputLog.reset();
-      terminal.focus();
       let failure = null;
       let game = null;
       try {
@@ -330,6 +335,7 @@
         terminal.write(`\r\n\r\n${failure}\r\n`);
       }
       outputLog.giveOut(...(failure ? [failure] : []), 'Игра окончена.');
+      over = true;
       gameOver.hidden = false;
       gameRuns(false);
     }

@@ -259,9 +259,20 @@ const scenarios = {
       await keyboard.up('Enter');
       await new Promise((resolve) => setTimeout(resolve, 500));
       check(await driver.evaluate(() => !document.getElementById('game-over').hidden), 'a held Enter started another run');
+      // "Играть снова" goes a frame after the focus has gone to the answer field, not before.
+      await driver.evaluate(() => {
+        window.frame = 0;
+        const count = () => { window.frame += 1; requestAnimationFrame(count); };
+        requestAnimationFrame(count);
+        rpgTerminal.textarea.addEventListener('focus', () => { window.focusedAt = window.frame; }, { once: true });
+        new MutationObserver(() => { window.hiddenAt ??= window.frame; })
+          .observe(document.getElementById('game-over'), { attributeFilter: ['hidden'] });
+      });
     }
     await driver.click('#play-again');
     await waitFor(driver, 'Вы уже играли, загружаю...');
+    const [focusedAt, hiddenAt] = await driver.evaluate(() => [window.focusedAt, window.hiddenAt]);
+    check(!keyboard || focusedAt < hiddenAt, `the focus moved at frame ${focusedAt}, "Играть снова" went at ${hiddenAt}`);
     await driver.press('Enter');
     await waitFor(driver, menuAlone);
     await driver.evaluate(() => {
