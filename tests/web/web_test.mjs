@@ -416,6 +416,8 @@ const scenarios = {
       check(await driver.evaluate(() => !document.body.dispatchEvent(new DragEvent('drop', { dataTransfer: new DataTransfer(), bubbles: true, cancelable: true }))),
         'a drop is left to the browser');
       await waitUntil(driver, () => /не файл/.test(document.getElementById('save-message').textContent), 'the word on the drop');
+      await (await driver.page.$('#save-file-input')).uploadFile(path.join(caseDir, 'new-warrior-trains-saves-and-looks-saved'));
+      await waitUntil(driver, () => /загрузить сохранение: хранилище браузера/.test(document.getElementById('save-message').textContent), 'the word on the load');
     }
     for (let run = 0; run < (engine === 'firefox' ? 2 : 1); run += 1) {
       await newWarrior(driver, 'Пётр');
