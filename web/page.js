@@ -274,29 +274,27 @@
       }
     });
 
-    // The keys held down just now. The game's end moves the focus to "Играть снова" at once, or,
-    // while keys are held, as they are released, so that the key that ended the game (or its
-    // repeat) cannot also press the button.
-    const heldKeys = new Set();
-    let onRelease = null;
-    window.addEventListener('keydown', (event) => heldKeys.add(event.code), true);
-    window.addEventListener('keyup', (event) => {
-      heldKeys.delete(event.code);
-      if (heldKeys.size === 0 && onRelease) {
-        const action = onRelease;
-        onRelease = null;
-        action();
-      }
-    }, true);
-    // Keys released while the page had no focus never say so.
-    window.addEventListener('blur', () => heldKeys.clear());
-    const onceKeysReleased = (action) => (heldKeys.size === 0 ? action() : (onRelease = action));
-
+    // The game's end moves the focus to "Играть снова" at once, in a task of its own, once the key
+    // that ended the game has been handled. No wait for that key's release, which a screen reader
+    // may keep to itself: a release on the button presses nothing in any browser, and the button
+    // takes no key's repeat, so the key that ended the game, held, does not start another.
+    playAgain.addEventListener('keydown', (event) => event.repeat && event.preventDefault());
     // The terminal's text box answers the game only while it runs: once the game is over, keys typed
-    // there go nowhere and screen readers no longer find an answer field the game does not read.
+    // there go nowhere, and once the focus has left it, screen readers no longer find an answer
+    // field the game does not read (hidden while it has the focus, a screen reader would announce
+    // what holds it instead).
     const gameRuns = (running) => {
       terminal.options.disableStdin = !running;
-      running ? terminal.textarea.removeAttribute('aria-hidden') : terminal.textarea.setAttribute('aria-hidden', 'true');
+      if (running) {
+        terminal.textarea.removeAttribute('aria-hidden');
+        return;
+      }
+      setTimeout(() => {
+        if (!gameOver.hidden) {
+          playAgain.focus();
+          terminal.textarea.setAttribute('aria-hidden', 'true');
+        }
+      });
     };
     // After a button of the page, the keys go back to the game, or to "Играть снова" once it is over.
     window.rpgBackToGame = () => (gameOver.hidden ? terminal.focus() : playAgain.focus());
@@ -310,13 +308,18 @@
 
     // A run of the game; it continues the save, if there is one, as a start on Linux does.
     async function play() {
-      gameOver.hidden = true;
       gameRuns(true);
+      terminal.focus();
+      // "Играть снова", which had the focus, goes a frame after the focus has moved, so that the
+      // browser tells the screen reader of the move first: one that sees the focused button go
+      // first puts its place on the answer field unannounced, and goes on reading the page instead
+      // of passing the keys to the game.
+      let over = false;
+      requestAnimationFrame(() => requestAnimationFrame(() => { gameOver.hidden = !over; }));
       // Reverse wraparound, so Backspace goes back over a line that wrapped at the right edge.
       terminal.write('\x1b[?45h');
       lineMode.reset();
       outputLog.reset();
-      terminal.focus();
       let failure = null;
       let game = null;
       try {
@@ -331,10 +334,10 @@
         output.flush();
         terminal.write(`\r\n\r\n${failure}\r\n`);
       }
-      gameRuns(false);
       outputLog.giveOut(...(failure ? [failure] : []), 'Игра окончена.');
+      over = true;
       gameOver.hidden = false;
-      onceKeysReleased(() => playAgain.focus());
+      gameRuns(false);
     }
 
     // Another run of this page's build, unless the site has a new build by now: its page comes
