@@ -214,6 +214,11 @@ std::string LineDiscipline::takeEcho()
     return std::exchange(echo_, {});
 }
 
+bool LineDiscipline::hasSignalKey() const
+{
+    return signalKey_ != SignalKey::none;
+}
+
 LineDiscipline::SignalKey LineDiscipline::takeSignalKey()
 {
     return std::exchange(signalKey_, SignalKey::none);

@@ -23,6 +23,7 @@ public:
     // A signal key received since the last call, as a terminal in line mode would have sent its
     // signal: what was kept is discarded first (unless NOFLSH), and the key echoed.
     SignalKey takeSignalKey();
+    bool hasSignalKey() const;
 
     // The game has written since the last echo; its questions end with a line feed.
     void echoFromRowStart();

@@ -31,6 +31,10 @@ public:
     SignalsHeld(SignalsHeld&&) = delete;
     SignalsHeld& operator=(SignalsHeld&&) = delete;
 
+    // The signals that were let through before, for a wait that takes them (ppoll, sigsuspend):
+    // one that landed since the hold began ends that wait.
+    const sigset_t& letThroughBefore() const { return earlier_; }
+
 private:
     sigset_t earlier_{};
 };

@@ -1,6 +1,7 @@
 #include "platform/TerminalInput-posix.hpp"
 
 #include "platform/FileDescriptors.hpp"
+#include "platform/Signals-posix.hpp"
 #include "platform/TerminalModes-linux.hpp"
 #include "text/Utf8.hpp"
 
@@ -226,21 +227,28 @@ bool TerminalInput::typeOnHeldLine()
 }
 
 // In typing mode a read returns at once, so the wait is a poll, which a signal always interrupts
-// where a read would be restarted unseen: a stop and continue are noticed at once.
+// where a read would be restarted unseen: a stop and continue are noticed at once. The read comes
+// first, so a game in the background is stopped by it, as any program that reads there is, and is
+// continued when it has the terminal again.
 TerminalInput::Typed TerminalInput::readTypedOn(unsigned char& byte)
 {
-    pollfd input{STDIN_FILENO, POLLIN, 0};
-    if (::poll(&input, 1, -1) < 0) {
-        return errno == EINTR ? Typed::nothing : Typed::ended;
-    }
-    if ((input.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
-        return Typed::ended;
-    }
     const ssize_t got = ::read(STDIN_FILENO, &byte, 1);
     if (got == 1) {
         return Typed::byte;
     }
-    return got == 0 || errno == EINTR ? Typed::nothing : Typed::ended;
+    if (got < 0) {
+        return errno == EINTR ? Typed::nothing : Typed::ended;
+    }
+    // A stop that ended in the read, or lands before the poll, is seen before the wait.
+    const SignalsHeld held;
+    if (timesStopped() != stopsSeen_) {
+        return Typed::nothing;
+    }
+    pollfd input{STDIN_FILENO, POLLIN, 0};
+    if (::ppoll(&input, 1, nullptr, &held.letThroughBefore()) < 0) {
+        return errno == EINTR ? Typed::nothing : Typed::ended;
+    }
+    return (input.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0 ? Typed::ended : Typed::nothing;
 }
 
 void TerminalInput::actOnSignalKey()
@@ -328,6 +336,10 @@ void TerminalInput::receive(unsigned char byte)
 {
     typedAhead_.receive(byte, shownWaiting_ > 0);
     shownWaiting_ -= shownWaiting_ > 0 ? 1 : 0;
+    // Before anything after it is taken in, as the kernel sends a signal key's signal at once.
+    if (typedAhead_.hasSignalKey()) {
+        writeEcho();
+    }
 }
 
 // A signal key among what came is acted on once its echo is out, as in line mode.

@@ -458,9 +458,12 @@ play_row() {
         jobs:read) while_stopped='read -r -t 0.5 l && echo "the shell read: $l";' ;;
         jobs:bg) while_stopped='bg; sleep 1;' ;;
         esac
+        # A shell that is not interactive leaves its jobs ignoring the terminal's stops for reads
+        # and writes in the background; an interactive one, which this stands for, does not.
         pane=$(t new-session -d -P -F '#{pane_id}' -s "row$table_row" -x "$columns" -y 40 -c "$dir" \
             -- env TERM=screen LANG=C.UTF-8 LC_ALL=C.UTF-8 bash --norc --noprofile -c \
-            "set -m; \"\$0\"; while [ \$? = 148 ]; do $while_stopped fg; done; sleep 600" "$rpg") ;;
+            "set -m; env --default-signal=SIGTTIN,SIGTTOU \"\$0\"; while [ \$? = 148 ]; do $while_stopped fg; done; sleep 600" \
+            "$rpg") ;;
     readonly) pane=$(t new-session -d -P -F '#{pane_id}' -s "row$table_row" -x "$columns" -y 40 -c "$dir" \
         -- env TERM=screen LANG=C.UTF-8 LC_ALL=C.UTF-8 sh -c 'exec "$0" 0</dev/tty' "$rpg") ;;
     nonblocking) pane=$(t new-session -d -P -F '#{pane_id}' -s "row$table_row" -x "$columns" -y 40 -c "$dir" \
