@@ -571,6 +571,8 @@ play_row "a line pasted with a pause's key and not ended is still edited, so Bac
 # what a stop did to it shown.
 play_row "Ctrl-Z in such a line discards it and is echoed; keys sent with it after it stay the game's" jobs 100 '' \
     "$to_pause; bytes 78 70; sent (S)\r\np; bytes 1a 70; sent p^Z; sent 0\"\r\np; keys BSpace m Enter; see Name = Ян"
+play_row "a Ctrl-Z the kernel acts on discards the lines the game holds, as it discards its own" jobs 100 '' \
+    "$to_pause; slow fsync; bytes 78 73 0d 70 0d; sent s\r\np\r\n; keys C-z; keys m Enter; see Name = Ян"
 play_row "a stop from outside while such a line is typed shows it again once the game has the terminal back" jobs:bg 100 '' \
     "$to_pause; bytes 78 7a 7a; sent (S)\r\nzz; signal TSTP; sent &\r\n; sent 0\"\r\nzz; signal CONT; absent zzzz"
 play_row "Ctrl-V in such a line makes the Ctrl-C sent with it a character" stty: 100 '' \
