@@ -202,9 +202,10 @@ void LineDiscipline::echoLine()
     }
 }
 
+// On a row of its own: what the cursor was left after is not known.
 void LineDiscipline::showLineAgain()
 {
-    column_ = 0;
+    echo("\n");
     lineColumn_ = 0;
     echoLine();
 }

@@ -24,6 +24,7 @@ public:
     // signal: what was kept is discarded first (unless NOFLSH), and the key echoed.
     SignalKey takeSignalKey();
     bool hasSignalKey() const;
+    SignalKey signalKeyOf(unsigned char byte) const;
 
     // The game has written since the last echo; its questions end with a line feed.
     void echoFromRowStart();
@@ -48,7 +49,6 @@ private:
     void echo(std::string_view bytes);
     bool isLineEnd(unsigned char byte) const;
     bool isExtendedKey(unsigned char byte, unsigned char key) const;
-    SignalKey signalKeyOf(unsigned char byte) const;
 
     struct Piece {
         std::string text;

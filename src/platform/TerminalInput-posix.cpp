@@ -6,6 +6,7 @@
 #include "text/Utf8.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <csignal>
 #include <poll.h>
@@ -146,7 +147,7 @@ TerminalInput::TerminalInput(bool eightBitCharacterSet, LineEditing editing, int
 void TerminalInput::waitForKey()
 {
     noticeStops();
-    enterKeyMode();
+    enterPauseMode();
     if (!inKeyMode_) {
         inKeyMode_ = true;
         shownWaiting_ = bytesWaiting();
@@ -154,19 +155,31 @@ void TerminalInput::waitForKey()
     KeyForm key(eightBitCharacterSet_);
     unsigned char byte = 0;
     for (bool first = true; takeKeyByte(byte, first) && !key.completedBy(byte); first = false) {}
+    enterKeyMode();
 }
 
+// A signal key is no key: it is acted on, and a key it cuts into ends there.
 bool TerminalInput::takeKeyByte(unsigned char& byte, bool firstOfKey)
 {
     if (typedAhead_.hasPiece() || typedAhead_.typing()) {
         byte = typedAhead_.takeByte();
         return true;
     }
-    const bool read = firstOfKey ? takeStoppedByte(byte) || readByte(byte) : readByteOfSameKey(byte);
-    if (read && shownWaiting_ > 0) {
-        --shownWaiting_;
+    while (true) {
+        const bool read = firstOfKey ? takeStoppedByte(byte) || readByte(byte) : readByteOfSameKey(byte);
+        if (read && shownWaiting_ > 0) {
+            --shownWaiting_;
+            return true;
+        }
+        const LineDiscipline::SignalKey signal = read ? typedAhead_.signalKeyOf(byte) : LineDiscipline::SignalKey::none;
+        if (signal == LineDiscipline::SignalKey::none) {
+            return read;
+        }
+        actOn(signal);
+        if (!firstOfKey) {
+            return false;
+        }
     }
-    return read;
 }
 
 // Left in the terminal, the rest would be handed to the game as a line the moment line mode
@@ -253,7 +266,12 @@ TerminalInput::Typed TerminalInput::readTypedOn(unsigned char& byte)
 
 void TerminalInput::actOnSignalKey()
 {
-    switch (typedAhead_.takeSignalKey()) {
+    actOn(typedAhead_.takeSignalKey());
+}
+
+void TerminalInput::actOn(LineDiscipline::SignalKey key)
+{
+    switch (key) {
     case LineDiscipline::SignalKey::none:
         return;
     case LineDiscipline::SignalKey::interrupt:
@@ -342,10 +360,37 @@ void TerminalInput::receive(unsigned char byte)
     }
 }
 
-// A signal key among what came is acted on once its echo is out, as in line mode.
+// A signal key among what came is acted on once its echo is out, as in line mode. Output that
+// Ctrl-S stopped holds the echo up, and meanwhile what is typed is still taken in: its signal
+// keys, which the kernel leaves to the game in key mode, must still act (and let output go on).
 void TerminalInput::writeEcho()
 {
-    static_cast<void>(descriptors::writeAll(echoDescriptor_, typedAhead_.takeEcho()));
+    if (typedAhead_.hasSignalKey()) {
+        restartOutput();
+    }
+    std::string echo = typedAhead_.takeEcho();
+    while (!echo.empty()) {
+        std::array<pollfd, 2> watched{{{echoDescriptor_, POLLOUT, 0}, {STDIN_FILENO, POLLIN, 0}}};
+        if (::poll(watched.data(), inKeyMode_ ? 2 : 1, -1) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            break;
+        }
+        if (watched[0].revents != 0) {
+            static_cast<void>(descriptors::writeAll(echoDescriptor_, echo));
+            break;
+        }
+        unsigned char byte = 0;
+        if ((watched[1].revents & POLLIN) == 0 || ::read(STDIN_FILENO, &byte, 1) != 1) {
+            break;
+        }
+        typedAhead_.receive(byte, false);
+        if (typedAhead_.hasSignalKey()) {
+            restartOutput();
+        }
+        echo += typedAhead_.takeEcho();
+    }
     actOnSignalKey();
 }
 

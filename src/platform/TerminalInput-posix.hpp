@@ -31,6 +31,7 @@ private:
     enum class Typed { byte, nothing, ended };
     Typed readTypedOn(unsigned char& byte);
     void actOnSignalKey();
+    void actOn(LineDiscipline::SignalKey key);
     void noticeStops();
     bool readByteOfSameKey(unsigned char& byte);
     bool takeStoppedByte(unsigned char& byte);

@@ -19,7 +19,7 @@
 
 namespace {
 
-enum Mode : int { foundMode, lineMode, keyMode, typingMode };
+enum Mode : int { foundMode, lineMode, pauseMode, keyMode, typingMode };
 
 // Kept where signal handlers can reach them: the settings of each mode, whether they are known
 // yet, the mode the game wants and the mode the terminal was last put in.
@@ -27,6 +27,7 @@ termios foundSettings{};
 termios lineSettings{};
 termios keySettings{};
 termios typingSettings{};
+termios pauseSettings{};
 volatile std::sig_atomic_t haveSettings = 0;
 volatile std::sig_atomic_t wantedMode = foundMode;
 volatile std::sig_atomic_t appliedMode = foundMode;
@@ -38,6 +39,7 @@ Mode usualMode = foundMode;
 void apply(Mode mode)
 {
     const termios& settings = mode == typingMode ? typingSettings
+        : mode == pauseMode                      ? pauseSettings
         : mode == keyMode                        ? keySettings
         : mode == lineMode                       ? lineSettings
                                                  : foundSettings;
@@ -107,12 +109,13 @@ void cleanUpAndReraise(int signalNumber)
 // In key mode the terminal may hold what was sent with a pause's key and not read yet. Given back
 // with the settings found, it would be the shell's next line, though it was typed for the game,
 // so a stop takes it out first, for the game to read when it is continued.
-std::array<char, 4096> stoppedWith{};
+// As much as a long paste that goes on after the key, so none of it is the shell's.
+std::array<char, 65536> stoppedWith{};
 volatile std::sig_atomic_t stoppedWithBytes = 0;
 
 void keepWhatWaitsForTheGame()
 {
-    if ((appliedMode != keyMode && appliedMode != typingMode) || !ownsTerminal()) {
+    if (appliedMode == foundMode || appliedMode == lineMode || !ownsTerminal()) {
         return;
     }
     for (int waiting = 0; ::ioctl(STDIN_FILENO, FIONREAD, &waiting) == 0 && waiting > 0;) {
@@ -136,20 +139,30 @@ volatile std::sig_atomic_t stopping = 0;
 // Stopped, the game gives the shell its terminal as it found it. The raise returns once the game
 // is continued, or at once when the system would not stop it (a game that leads its own session
 // has no shell to come back to): either way the game's mode comes back.
+// A continue that comes before the stop is made cancels it, as it cancels a stop signal not yet
+// taken; a stop signal while one is being made adds nothing.
 void stopWithTerminalGivenBack(int signalNumber, siginfo_t* sender, void* /*context*/)
 {
-    const int savedErrno = errno;
     if (sentForATypedKey(*sender) && (lineSettings.c_lflag & NOFLSH) == 0) {
         inputDiscarded = 1;
     }
-    keepWhatWaitsForTheGame();
-    giveTerminalBack();
+    if (stopping != 0) {
+        return;
+    }
+    const int savedErrno = errno;
     const int continuesBefore = continues;
     stopping = 1;
-    onSignal(signalNumber, SIG_DFL);
-    static_cast<void>(std::raise(signalNumber));
-    onSignalWithSender(signalNumber, stopWithTerminalGivenBack);
-    stopping = 0;
+    keepWhatWaitsForTheGame();
+    giveTerminalBack();
+    if (continues == continuesBefore) {
+        onSignal(signalNumber, SIG_DFL);
+        static_cast<void>(std::raise(signalNumber));
+    }
+    {
+        const SignalsHeld held;
+        onSignalWithSender(signalNumber, stopWithTerminalGivenBack);
+        stopping = 0;
+    }
     if (continues != continuesBefore) {
         stops = stops + 1;
     }
@@ -226,8 +239,9 @@ void takeTerminal(bool eightBitCharacterSet)
     keySettings.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
     keySettings.c_cc[VMIN] = 1;
     keySettings.c_cc[VTIME] = 0;
-    typingSettings = keySettings;
-    typingSettings.c_lflag &= static_cast<tcflag_t>(~ISIG);
+    pauseSettings = keySettings;
+    pauseSettings.c_lflag &= static_cast<tcflag_t>(~ISIG);
+    typingSettings = pauseSettings;
     typingSettings.c_cc[VMIN] = 0;
     haveSettings = 1;
     if (hasDefaultAction(SIGTSTP)) {
@@ -245,16 +259,28 @@ void enterKeyMode()
     want(keyMode);
 }
 
+void enterPauseMode()
+{
+    want(pauseMode);
+}
+
 void enterTypingMode()
 {
     want(typingMode);
 }
 
-void raiseFromKeyboard(int signalNumber)
+// TCOON alone lets go only of output that TCOOFF stopped, not of output Ctrl-S stopped.
+void restartOutput()
 {
     if ((lineSettings.c_iflag & IXON) != 0) {
+        static_cast<void>(::tcflow(STDIN_FILENO, TCOOFF));
         static_cast<void>(::tcflow(STDIN_FILENO, TCOON));
     }
+}
+
+void raiseFromKeyboard(int signalNumber)
+{
+    restartOutput();
     const pid_t foreground = ::tcgetpgrp(STDIN_FILENO);
     static_cast<void>(foreground > 0 ? ::kill(-foreground, signalNumber) : std::raise(signalNumber));
 }

@@ -18,14 +18,19 @@
 // Called once at start when standard input is a terminal.
 void takeTerminal(bool eightBitCharacterSet);
 
+// Waiting for a pause's key: key mode with the keyboard's signal keys reaching the game as bytes,
+// for it to act on as the kernel would, so that a Ctrl-V sent with the key still makes a signal
+// key after it a character.
+void enterPauseMode();
 void enterKeyMode();
 void enterLineMode();
 // Key mode for typing on a line the game edits itself: the keyboard's signal keys reach the game
 // as bytes, so it can act on them as line mode would (a Ctrl-V before one makes it a character),
 // and a read returns at once, so a wait is only ever a poll, which a signal interrupts.
 void enterTypingMode();
-// What the kernel does for a signal key typed in line mode: output stopped by Ctrl-S goes on, and
-// the signal goes to the terminal's foreground process group.
+// What the kernel does for a signal key typed in line mode: output stopped by Ctrl-S goes on (the
+// first, before the key's echo), and the signal goes to the terminal's foreground process group.
+void restartOutput();
 void raiseFromKeyboard(int signalNumber);
 bool inForeground();
 // Line mode, unless bytes that came in key mode are still waiting: the terminal then stays in key

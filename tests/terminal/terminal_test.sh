@@ -574,11 +574,16 @@ play_row "Ctrl-Z in such a line discards it and is echoed; keys sent with it aft
 play_row "a Ctrl-Z the kernel acts on discards the lines the game holds, as it discards its own" jobs 100 '' \
     "$to_pause; slow fsync; bytes 78 73 0d 70 0d; sent s\r\np\r\n; keys C-z; keys m Enter; see Name = Ян"
 play_row "a stop from outside while such a line is typed shows it again once the game has the terminal back" jobs:bg 100 '' \
-    "$to_pause; bytes 78 7a 7a; sent (S)\r\nzz; signal TSTP; sent &\r\n; sent 0\"\r\nzz; signal CONT; absent zzzz"
-play_row "Ctrl-V in such a line makes the Ctrl-C sent with it a character" stty: 100 '' \
-    "$to_pause; bytes 78 7a; sent (S)\r\nz; bytes 16 03 0d; sent ^C\r\n; keys m Enter; see Name = Ян"
+    "$to_pause; bytes 78 7a 7a; sent (S)\r\nzz; signal TSTP; sent &\r\n; sent 0\"\r\n\r\nzz; signal CONT; absent zzzz"
+play_row "Ctrl-V sent with a pause's key makes the Ctrl-C sent after it a character" stty: 100 '' \
+    "$to_pause; bytes 78 16 03 0d; sent ^C\r\n; keys m Enter; see Name = Ян"
+play_row "Ctrl-C in such a line, with output held up by Ctrl-S, interrupts" stty: 100 '' \
+    "$to_pause; bytes 78 61; sent (S)\r\na; keys C-s; bytes 62; keys C-c; see ended 130, settings kept"
 play_row "after Ctrl-V in such a line and a key, Ctrl-C sent with that key interrupts" stty: 100 '' \
     "$to_pause; bytes 78 7a; sent (S)\r\nz; bytes 16; sent ^\b; bytes 78 03; see ended 130, settings kept"
+suspend_paste=x$'\x1a'$(printf '%6000s' '')'echo LEAKED'
+play_row "a Ctrl-Z pasted with a pause's key keeps a long rest of the paste from the shell" jobs:read 100 '' \
+    "$to_pause; paste $suspend_paste; sent ^Z; absent the shell read"
 play_row "a stop while what came with a pause's key waits in the terminal keeps it from the shell" jobs:read 100 '' \
     "$to_pause; slow write; stop x e c h o Space L E A K E D Enter; see $menu_title;
     sent Сохранить игру(S)\r\necho LEAKED\r\n"
