@@ -243,7 +243,7 @@ bool TerminalInput::typeOnHeldLine()
 // where a read would be restarted unseen: a stop and continue are noticed at once. The read comes
 // first, so a game in the background is stopped by it, as any program that reads there is, and is
 // continued when it has the terminal again.
-TerminalInput::Typed TerminalInput::readTypedOn(unsigned char& byte)
+TerminalInput::Typed TerminalInput::readTypedOn(unsigned char& byte) const
 {
     const ssize_t got = ::read(STDIN_FILENO, &byte, 1);
     if (got == 1) {

@@ -29,7 +29,7 @@ private:
     void takeWhatCameInKeyMode();
     bool typeOnHeldLine();
     enum class Typed { byte, nothing, ended };
-    Typed readTypedOn(unsigned char& byte);
+    Typed readTypedOn(unsigned char& byte) const;
     void actOnSignalKey();
     void actOn(LineDiscipline::SignalKey key);
     void noticeStops();
