@@ -384,10 +384,10 @@ const scenarios = {
     await waitFor(driver, '(R)ogue');
   },
 
-  // The browser's storage failing at the start of a run (Chromium: indexedDB.open failing once;
-  // Firefox: the site's storage blocked): the game starts and says its saves will fail, they do,
-  // and the save the browser kept survives. Then, in Chromium, a save after the site's storage was
-  // cleared, and one that a full quota refuses at once.
+  // The browser's storage failing at the start of a run (Chromium: indexedDB.open failing once, or
+  // never answering; Firefox: the site's storage blocked): the game starts and says its saves will
+  // fail, they do, and the save the browser kept survives. Then, in Chromium, a save after the
+  // site's storage was cleared, and one that a full quota refuses at once.
   async storage(driver, base) {
     await driver.open(base);
     await newWarrior(driver, 'Иван');
@@ -397,16 +397,21 @@ const scenarios = {
       await driver.relaunch({ extraPrefsFirefox: { 'network.cookie.cookieBehavior': 2 } });
       await driver.open(base);
     } else {
-      // Opening at an older version than the one kept fails, as the browser itself reports it.
-      const { identifier } = await driver.page.evaluateOnNewDocument(() => {
-        const open = IDBFactory.prototype.open;
-        IDBFactory.prototype.open = function (name) {
-          IDBFactory.prototype.open = open;
-          return open.call(this, name, 1);
-        };
-      });
-      await driver.reload();
-      await driver.page.removeScriptToEvaluateOnNewDocument(identifier);
+      // Opening at an older version than the one kept fails, as the browser itself reports it; an
+      // open never answered is given up on, sooner here than on the page.
+      for (const never of [true, false]) {
+        const { identifier } = await driver.page.evaluateOnNewDocument((never) => {
+          const [open, wait] = [IDBFactory.prototype.open, setTimeout];
+          IDBFactory.prototype.open = function (name) {
+            IDBFactory.prototype.open = open;
+            return never ? new EventTarget() : open.call(this, name, 1);
+          };
+          never && (window.setTimeout = (run, delay, ...rest) => wait(run, Math.min(delay, 300), ...rest));
+        }, never);
+        await driver.reload();
+        await driver.page.removeScriptToEvaluateOnNewDocument(identifier);
+        await waitFor(driver, /^Сохранения в этом браузере сейчас недоступны/);
+      }
     }
     await waitFor(driver, /^Сохранения в этом браузере сейчас недоступны: сохранить игру не получится\.\n\n/);
     // With the site's storage blocked, a button and a drop still answer, and the drop opens nothing.
