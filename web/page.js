@@ -282,10 +282,11 @@
     // The terminal's text box answers the game only while it runs: once the game is over, keys typed
     // there go nowhere, and once the focus has left it, screen readers no longer find an answer
     // field the game does not read (hidden while it has the focus, a screen reader would announce
-    // what holds it instead).
+    // what holds it instead), and neither Tab nor a tap on the terminal can put the focus there.
     const gameRuns = (running) => {
       terminal.options.disableStdin = !running;
       if (running) {
+        terminal.textarea.disabled = false;
         terminal.textarea.removeAttribute('aria-hidden');
         return;
       }
@@ -293,6 +294,7 @@
         if (!gameOver.hidden) {
           playAgain.focus();
           terminal.textarea.setAttribute('aria-hidden', 'true');
+          terminal.textarea.disabled = true;
         }
       });
     };

@@ -288,6 +288,8 @@ const scenarios = {
       'the focus on the offer to play again');
     const tree = engine === 'chromium' && JSON.stringify(await driver.page.accessibility.snapshot({ interestingOnly: false }));
     check(!tree || !tree.includes('Ваш ответ'), 'the finished game still offers its answer field');
+    await driver.pressWithShift('Tab');
+    check(await driver.evaluate(() => document.activeElement !== rpgTerminal.textarea), 'Shift+Tab went into the finished game');
     // The game's files not to be had at "Играть снова": the player is told what to do, on the
     // screen and in the live region.
     if (engine === 'chromium') {
