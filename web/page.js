@@ -308,6 +308,10 @@
     const gameNotLoaded = 'Не удалось загрузить игру. Проверьте подключение к сети и нажмите «Играть снова».';
     const gameFailed = 'Игра прервалась из-за ошибки. Нажмите «Играть снова», чтобы начать заново.';
 
+    // Whether "Играть снова" was pressed since the game was last over: a second press before the
+    // new run has begun starts nothing more.
+    let pressed = false;
+
     // A run of the game; it continues the save, if there is one, as a start on Linux does.
     async function play() {
       gameRuns(true);
@@ -339,12 +343,17 @@
       outputLog.giveOut(...(failure ? [failure] : []), 'Игра окончена.');
       over = true;
       gameOver.hidden = false;
+      pressed = false;
       gameRuns(false);
     }
 
     // Another run of this page's build, unless the site has a new build by now: its page comes
     // whole with a reload, so no page ever mixes the files of two builds.
     playAgain.addEventListener('click', async () => {
+      if (pressed) {
+        return;
+      }
+      pressed = true;
       if (await siteChanged()) {
         window.location.reload();
         return;

@@ -269,8 +269,16 @@ const scenarios = {
           .observe(document.getElementById('game-over'), { attributeFilter: ['hidden'] });
       });
     }
-    await driver.click('#play-again');
+    // Two presses in quick succession start one run.
+    await driver.evaluate(() => {
+      const [create, again] = [createRpg, document.getElementById('play-again')];
+      window.runs = 0;
+      window.createRpg = (...args) => { window.runs += 1; return create(...args); };
+      again.click();
+      setTimeout(() => again.click(), 5);
+    });
     await waitFor(driver, 'Вы уже играли, загружаю...');
+    check(await driver.evaluate(() => window.runs) === 1, 'two presses of "Играть снова" started two runs');
     const [focusedAt, hiddenAt] = await driver.evaluate(() => [window.focusedAt, window.hiddenAt]);
     check(!keyboard || focusedAt < hiddenAt, `the focus moved at frame ${focusedAt}, "Играть снова" went at ${hiddenAt}`);
     await driver.press('Enter');
