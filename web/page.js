@@ -138,14 +138,25 @@
       .catch((error) => console.warn(`No offline play: ${error}`));
   }
 
+  // A server that takes a request and never answers is given up on, as one that refuses it, so
+  // "Играть снова" always comes to a game or to words on why there is none: the page's look for
+  // a new build soon, since this build plays on without it, the game's own files later.
+  const buildPatience = 3000;
+  const gamePatience = 10000;
+  const inTime = (promise, patience) => new Promise((resolve, reject) => {
+    const giveUp = setTimeout(reject, patience, new Error('The server did not answer in time'));
+    promise.then(resolve, reject).finally(() => clearTimeout(giveUp));
+  });
+
   // The site has changed since this page loaded when its page, as the service worker or else the
   // server gives it now, names another build. Offline and with no worker, this build goes on.
   const build = document.querySelector('meta[name="rpg-build"]').content;
   async function siteChanged() {
     try {
-      const response = await fetch('index.html', { cache: 'no-cache' });
-      const current = (await response.text()).match(/<meta name="rpg-build" content="([^"]*)">/);
-      return response.ok && current !== null && current[1] !== build;
+      return await inTime(fetch('index.html', { cache: 'no-cache' }).then(async (response) => {
+        const current = (await response.text()).match(/<meta name="rpg-build" content="([^"]*)">/);
+        return response.ok && current !== null && current[1] !== build;
+      }), buildPatience);
     } catch {
       return false;
     }
@@ -358,7 +369,7 @@
         window.location.reload();
         return;
       }
-      loading = createRpg({ rpgConsole: gameConsole });
+      loading = inTime(createRpg({ rpgConsole: gameConsole }), gamePatience);
       // Only a terminal that has played needs a reset; the first screen comes sooner without one.
       terminal.reset();
       play();
