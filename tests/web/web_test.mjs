@@ -271,11 +271,8 @@ const scenarios = {
     }
     // Two presses in quick succession start one run.
     await driver.evaluate(() => {
-      const [create, again] = [createRpg, document.getElementById('play-again')];
-      window.runs = 0;
-      window.createRpg = (...args) => { window.runs += 1; return create(...args); };
-      again.click();
-      setTimeout(() => again.click(), 5);
+      window.createRpg = ((create) => (...args) => { window.runs = (window.runs || 0) + 1; return create(...args); })(createRpg);
+      [0, 5].forEach((delay) => setTimeout(() => document.getElementById('play-again').click(), delay));
     });
     await waitFor(driver, 'Вы уже играли, загружаю...');
     check(await driver.evaluate(() => window.runs) === 1, 'two presses of "Играть снова" started two runs');
@@ -304,8 +301,7 @@ const scenarios = {
     for (const held of engine === 'chromium' ? [false, true] : []) {
       await driver.evaluate((held) => {
         window.fetch = () => (held ? new Promise(() => {}) : Promise.reject(new TypeError('No network')));
-        const wait = setTimeout;
-        window.setTimeout = (run, delay, ...rest) => wait(run, Math.min(delay, 300), ...rest);
+        window.setTimeout = ((wait) => (run, delay, ...rest) => wait(run, Math.min(delay, 300), ...rest))(setTimeout);
         document.getElementById('game-log').replaceChildren();
       }, held);
       await driver.click('#play-again');
