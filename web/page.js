@@ -138,14 +138,25 @@
       .catch((error) => console.warn(`No offline play: ${error}`));
   }
 
+  // A server that takes a request and never answers is given up on, as one that refuses it, so
+  // "Играть снова" always comes to a game or to words on why there is none: the page's look for
+  // a new build soon, since this build plays on without it, the game's own files later.
+  const buildPatience = 3000;
+  const gamePatience = 10000;
+  const inTime = (promise, patience) => new Promise((resolve, reject) => {
+    const giveUp = setTimeout(reject, patience, new Error('The server did not answer in time'));
+    promise.then(resolve, reject).finally(() => clearTimeout(giveUp));
+  });
+
   // The site has changed since this page loaded when its page, as the service worker or else the
   // server gives it now, names another build. Offline and with no worker, this build goes on.
   const build = document.querySelector('meta[name="rpg-build"]').content;
   async function siteChanged() {
     try {
-      const response = await fetch('index.html', { cache: 'no-cache' });
-      const current = (await response.text()).match(/<meta name="rpg-build" content="([^"]*)">/);
-      return response.ok && current !== null && current[1] !== build;
+      return await inTime(fetch('index.html', { cache: 'no-cache' }).then(async (response) => {
+        const current = (await response.text()).match(/<meta name="rpg-build" content="([^"]*)">/);
+        return response.ok && current !== null && current[1] !== build;
+      }), buildPatience);
     } catch {
       return false;
     }
@@ -282,10 +293,11 @@
     // The terminal's text box answers the game only while it runs: once the game is over, keys typed
     // there go nowhere, and once the focus has left it, screen readers no longer find an answer
     // field the game does not read (hidden while it has the focus, a screen reader would announce
-    // what holds it instead).
+    // what holds it instead), and neither Tab nor a tap on the terminal can put the focus there.
     const gameRuns = (running) => {
       terminal.options.disableStdin = !running;
       if (running) {
+        terminal.textarea.disabled = false;
         terminal.textarea.removeAttribute('aria-hidden');
         return;
       }
@@ -293,6 +305,7 @@
         if (!gameOver.hidden) {
           playAgain.focus();
           terminal.textarea.setAttribute('aria-hidden', 'true');
+          terminal.textarea.disabled = true;
         }
       });
     };
@@ -305,6 +318,10 @@
     // broke off. The error itself is for the browser's console.
     const gameNotLoaded = 'Не удалось загрузить игру. Проверьте подключение к сети и нажмите «Играть снова».';
     const gameFailed = 'Игра прервалась из-за ошибки. Нажмите «Играть снова», чтобы начать заново.';
+
+    // Whether "Играть снова" was pressed since the game was last over: a second press before the
+    // new run has begun starts nothing more.
+    let pressed = false;
 
     // A run of the game; it continues the save, if there is one, as a start on Linux does.
     async function play() {
@@ -337,17 +354,22 @@
       outputLog.giveOut(...(failure ? [failure] : []), 'Игра окончена.');
       over = true;
       gameOver.hidden = false;
+      pressed = false;
       gameRuns(false);
     }
 
     // Another run of this page's build, unless the site has a new build by now: its page comes
     // whole with a reload, so no page ever mixes the files of two builds.
     playAgain.addEventListener('click', async () => {
+      if (pressed) {
+        return;
+      }
+      pressed = true;
       if (await siteChanged()) {
         window.location.reload();
         return;
       }
-      loading = createRpg({ rpgConsole: gameConsole });
+      loading = inTime(createRpg({ rpgConsole: gameConsole }), gamePatience);
       // Only a terminal that has played needs a reset; the first screen comes sooner without one.
       terminal.reset();
       play();

@@ -27,6 +27,9 @@
 
   // How long a run waits for the browser's list of databases before it opens the database anyway.
   const listingPatience = 1000;
+  // How long an open may go unanswered before the storage counts as unavailable: the game starts,
+  // and the save buttons answer, however the browser hangs.
+  const openingPatience = 3000;
 
   const same = (one, other) => one.length === other.length && one.every((byte, index) => byte === other[index]);
 
@@ -66,6 +69,10 @@
         answered = true;
         reject(new DOMException('The database is held by another page', 'InvalidStateError'));
       };
+      setTimeout(() => {
+        answered = true;
+        reject(new DOMException('The browser did not open the database', 'TimeoutError'));
+      }, openingPatience);
     });
   }
 

@@ -49,7 +49,8 @@ public:
     }
 
     // Leading blanks, a sign, then digits, as atoi reads them; stops at the 32-bit limits. As the
-    // game writes it: an optional minus, digits within the limits, and nothing else on the line.
+    // game writes it: an optional minus, digits within the limits with no leading zero (nor a "-0"),
+    // and nothing else on the line.
     void readNumber(std::int32_t& field)
     {
         if (!startLine()) {
@@ -64,17 +65,22 @@ public:
             in_.get();
         }
         written = written && isDigit(in_.peek());
+        const bool leadingZero = in_.peek() == '0';
+        int digits = 0;
         // Past this the value is clamped anyway, so further digits need not grow it.
         constexpr std::int64_t beyondRange = std::int64_t{1} << 32;
         std::int64_t magnitude = 0;
         while (isDigit(in_.peek())) {
             magnitude = std::min(magnitude * 10 + (in_.get() - '0'), beyondRange);
+            ++digits;
         }
         const std::int64_t value = negative ? -magnitude : magnitude;
         field = clampToInt32(value);
         written = endLine() && written;
         if (!written) {
             note("в строке " + std::to_string(line_) + " не число");
+        } else if (leadingZero && (negative || digits > 1)) {
+            note("в строке " + std::to_string(line_) + " число записано не так, как его пишет игра");
         } else if (field != value) {
             note("в строке " + std::to_string(line_) + " число вне допустимых пределов");
         }

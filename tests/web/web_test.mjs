@@ -269,8 +269,13 @@ const scenarios = {
           .observe(document.getElementById('game-over'), { attributeFilter: ['hidden'] });
       });
     }
-    await driver.click('#play-again');
+    // Two presses in quick succession start one run.
+    await driver.evaluate(() => {
+      window.createRpg = ((create) => (...args) => { window.runs = (window.runs || 0) + 1; return create(...args); })(createRpg);
+      [0, 5].forEach((delay) => setTimeout(() => document.getElementById('play-again').click(), delay));
+    });
     await waitFor(driver, 'Вы уже играли, загружаю...');
+    check(await driver.evaluate(() => window.runs) === 1, 'two presses of "Играть снова" started two runs');
     const [focusedAt, hiddenAt] = await driver.evaluate(() => [window.focusedAt, window.hiddenAt]);
     check(!keyboard || focusedAt < hiddenAt, `the focus moved at frame ${focusedAt}, "Играть снова" went at ${hiddenAt}`);
     await driver.press('Enter');
@@ -288,14 +293,21 @@ const scenarios = {
       'the focus on the offer to play again');
     const tree = engine === 'chromium' && JSON.stringify(await driver.page.accessibility.snapshot({ interestingOnly: false }));
     check(!tree || !tree.includes('Ваш ответ'), 'the finished game still offers its answer field');
+    await driver.pressWithShift('Tab');
+    check(await driver.evaluate(() => document.activeElement !== rpgTerminal.textarea), 'Shift+Tab went into the finished game');
     // The game's files not to be had at "Играть снова": the player is told what to do, on the
     // screen and in the live region.
-    if (engine === 'chromium') {
-      await driver.evaluate(() => { window.fetch = () => Promise.reject(new TypeError('No network')); });
+    // A server that never answers is given up on as one that refuses, sooner here than on the page.
+    for (const held of engine === 'chromium' ? [false, true] : []) {
+      await driver.evaluate((held) => {
+        window.fetch = () => (held ? new Promise(() => {}) : Promise.reject(new TypeError('No network')));
+        window.setTimeout = ((wait) => (run, delay, ...rest) => wait(run, Math.min(delay, 300), ...rest))(setTimeout);
+        document.getElementById('game-log').replaceChildren();
+      }, held);
       await driver.click('#play-again');
       await waitFor(driver, 'Не удалось загрузить игру. Проверьте подключение к сети и нажмите «Играть снова».');
       await waitUntil(driver, () => /^Не удалось загрузить игру\.[^\n]*\nИгра окончена\.$/
-        .test(document.getElementById('game-log').lastChild.textContent) && document.activeElement.id === 'play-again',
+        .test(document.getElementById('game-log').lastChild?.textContent) && document.activeElement.id === 'play-again',
       'the failure in the live region');
     }
     const foreign = await driver.foreignRequests(base);
@@ -384,10 +396,10 @@ const scenarios = {
     await waitFor(driver, '(R)ogue');
   },
 
-  // The browser's storage failing at the start of a run (Chromium: indexedDB.open failing once;
-  // Firefox: the site's storage blocked): the game starts and says its saves will fail, they do,
-  // and the save the browser kept survives. Then, in Chromium, a save after the site's storage was
-  // cleared, and one that a full quota refuses at once.
+  // The browser's storage failing at the start of a run (Chromium: indexedDB.open failing once, or
+  // never answering; Firefox: the site's storage blocked): the game starts and says its saves will
+  // fail, they do, and the save the browser kept survives. Then, in Chromium, a save after the
+  // site's storage was cleared, and one that a full quota refuses at once.
   async storage(driver, base) {
     await driver.open(base);
     await newWarrior(driver, 'Иван');
@@ -397,16 +409,21 @@ const scenarios = {
       await driver.relaunch({ extraPrefsFirefox: { 'network.cookie.cookieBehavior': 2 } });
       await driver.open(base);
     } else {
-      // Opening at an older version than the one kept fails, as the browser itself reports it.
-      const { identifier } = await driver.page.evaluateOnNewDocument(() => {
-        const open = IDBFactory.prototype.open;
-        IDBFactory.prototype.open = function (name) {
-          IDBFactory.prototype.open = open;
-          return open.call(this, name, 1);
-        };
-      });
-      await driver.reload();
-      await driver.page.removeScriptToEvaluateOnNewDocument(identifier);
+      // Opening at an older version than the one kept fails, as the browser itself reports it; an
+      // open never answered is given up on, sooner here than on the page.
+      for (const never of [true, false]) {
+        const { identifier } = await driver.page.evaluateOnNewDocument((never) => {
+          const [open, wait] = [IDBFactory.prototype.open, setTimeout];
+          IDBFactory.prototype.open = function (name) {
+            IDBFactory.prototype.open = open;
+            return never ? new EventTarget() : open.call(this, name, 1);
+          };
+          never && (window.setTimeout = (run, delay, ...rest) => wait(run, Math.min(delay, 300), ...rest));
+        }, never);
+        await driver.reload();
+        await driver.page.removeScriptToEvaluateOnNewDocument(identifier);
+        await waitFor(driver, /^Сохранения в этом браузере сейчас недоступны/);
+      }
     }
     await waitFor(driver, /^Сохранения в этом браузере сейчас недоступны: сохранить игру не получится\.\n\n/);
     // With the site's storage blocked, a button and a drop still answer, and the drop opens nothing.
