@@ -104,9 +104,6 @@ private:
     std::size_t left_ = 0;
 };
 
-// A terminal hands over a long paste in parts, one soon after another.
-constexpr int restOfPasteMilliseconds = 50;
-
 bool moreComesWithin(int milliseconds)
 {
     pollfd input{STDIN_FILENO, POLLIN, 0};

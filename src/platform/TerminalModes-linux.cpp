@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <initializer_list>
 #include <iterator>
+#include <poll.h>
 #include <string>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -113,14 +114,27 @@ void cleanUpAndReraise(int signalNumber)
 std::array<char, 65536> stoppedWith{};
 volatile std::sig_atomic_t stoppedWithBytes = 0;
 
+// What the terminal holds, or what comes within a paste's pause if it holds nothing.
+std::size_t bytesWaitingSoon()
+{
+    int waiting = 0;
+    if (::ioctl(STDIN_FILENO, FIONREAD, &waiting) == 0 && waiting == 0) {
+        pollfd input{STDIN_FILENO, POLLIN, 0};
+        if (::poll(&input, 1, restOfPasteMilliseconds) <= 0 || ::ioctl(STDIN_FILENO, FIONREAD, &waiting) != 0) {
+            return 0;
+        }
+    }
+    return waiting > 0 ? static_cast<std::size_t>(waiting) : 0;
+}
+
 void keepWhatWaitsForTheGame()
 {
     if (appliedMode == foundMode || appliedMode == lineMode || !ownsTerminal()) {
         return;
     }
-    for (int waiting = 0; ::ioctl(STDIN_FILENO, FIONREAD, &waiting) == 0 && waiting > 0;) {
+    for (std::size_t waiting = bytesWaitingSoon(); waiting > 0; waiting = bytesWaitingSoon()) {
         const auto kept = static_cast<std::size_t>(stoppedWithBytes);
-        const std::size_t room = std::min(stoppedWith.size() - kept, static_cast<std::size_t>(waiting));
+        const std::size_t room = std::min(stoppedWith.size() - kept, waiting);
         const ssize_t got = room > 0 ? ::read(STDIN_FILENO, stoppedWith.data() + kept, room) : 0;
         if (got <= 0) {
             return;

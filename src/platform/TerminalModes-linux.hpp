@@ -15,6 +15,9 @@
 // Ctrl-Z that did not stop it. The found settings come back at exit and on every signal that
 // stops or ends the game. Standard input found non-blocking is made to wait while the game runs.
 
+// A terminal hands over a long paste in parts, one soon after another.
+constexpr int restOfPasteMilliseconds = 50;
+
 // Called once at start when standard input is a terminal.
 void takeTerminal(bool eightBitCharacterSet);
 

@@ -578,12 +578,12 @@ play_row "a stop from outside while such a line is typed shows it again once the
 play_row "Ctrl-V sent with a pause's key makes the Ctrl-C sent after it a character" stty: 100 '' \
     "$to_pause; bytes 78 16 03 0d; sent ^C\r\n; keys m Enter; see Name = Ян"
 play_row "Ctrl-C in such a line, with output held up by Ctrl-S, interrupts" stty: 100 '' \
-    "$to_pause; bytes 78 61; sent (S)\r\na; keys C-s; bytes 62; keys C-c; see ended 130, settings kept"
+    "$to_pause; bytes 78 61; sent (S)\r\na; keys C-s; bytes 62; absent ended; keys C-c; see ended 130, settings kept"
 play_row "after Ctrl-V in such a line and a key, Ctrl-C sent with that key interrupts" stty: 100 '' \
     "$to_pause; bytes 78 7a; sent (S)\r\nz; bytes 16; sent ^\b; bytes 78 03; see ended 130, settings kept"
-suspend_paste=x$'\x1a'$(printf '%6000s' '')'echo LEAKED'
+suspend_paste=x$'\x1a'$(printf '%12000s' '')'echo LEAKED'
 play_row "a Ctrl-Z pasted with a pause's key keeps a long rest of the paste from the shell" jobs:read 100 '' \
-    "$to_pause; paste $suspend_paste; sent ^Z; absent the shell read"
+    "$to_pause; paste $suspend_paste; sent ^Z; sent   echo LEAKED"
 play_row "a stop while what came with a pause's key waits in the terminal keeps it from the shell" jobs:read 100 '' \
     "$to_pause; slow write; stop x e c h o Space L E A K E D Enter; see $menu_title;
     sent Сохранить игру(S)\r\necho LEAKED\r\n"
