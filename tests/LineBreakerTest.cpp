@@ -63,18 +63,26 @@ TEST(LineBreaker, BreaksLinesBetweenWordsAtTheWidth)
 // gets the text as it is.
 TEST(LineBreaker, ConsoleStartsARowAfterEachReadAndWrapsOnlyOnAScreen)
 {
-    // A key then Enter; or Enter on an empty line, then a key and the end of input.
-    for (const std::string input : {"x\n", "\nx"}) {
+    // A key then Enter; or Enter on an empty line, then a key and the end of input; or a key and
+    // the end of input that nothing echoed (input from a file, output on a screen).
+    const struct {
+        std::string input;
+        bool echoed;
+        std::string output;
+    } cases[] = {{"x\n", true, "Ваш\nвыбор:ab cd\nef\n"}, {"\nx", true, "Ваш\nвыбор:ab cd\nef\n"},
+        {"x", false, "Ваш\nвыбор:\nab cd\nef\n"}};
+    for (const auto& [input, echoed, output] : cases) {
         std::istringstream in(input);
         std::ostringstream out;
         ScreenControl screen;
         screen.columns = [] { return 6; };
+        screen.inputEchoed = echoed;
         Console console(in, out, screen);
         console.write("Ваш выбор: ");
         static_cast<void>(console.readCharacterAfterWhiteSpace());
         console.write("ab cd ef");
         console.endLine();
-        EXPECT_EQ(out.str(), "Ваш\nвыбор:ab cd\nef\n") << input;
+        EXPECT_EQ(out.str(), output) << input;
     }
 }
 

@@ -93,7 +93,7 @@ bool Console::readyToRead()
 void Console::followEcho(std::string_view echoed)
 {
     const int columns = width();
-    if (columns > 0) {
+    if (screen_.inputEchoed && columns > 0) {
         breaker_.followEcho(echoed, columns, screen_.controlEchoCells);
     }
 }

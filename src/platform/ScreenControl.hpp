@@ -24,6 +24,9 @@ struct ScreenControl {
     // the lines as they are.
     std::function<int()> columns;
     RowBreaks rowBreaks;
+    // Whether what is typed is echoed where the game writes: only when input is the terminal
+    // itself does the cursor move on with what was read.
+    bool inputEchoed = false;
     // The cells a typed control character takes in the terminal's echo ("^X" takes two).
     int controlEchoCells = 0;
 };

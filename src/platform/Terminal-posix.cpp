@@ -59,6 +59,7 @@ TerminalStreams openTerminal()
     ScreenControl screen;
     if (terminals.input) {
         screen.waitForKey = [] { keyboard.waitForKey(); };
+        screen.inputEchoed = true;
         screen.controlEchoCells = lineEditing().controlsShownAsCaret ? 2 : 0;
     }
     if (terminals.output) {

@@ -132,6 +132,7 @@ TerminalStreams openTerminal()
     ScreenControl screen;
     if (pageHasTerminal() != 0) {
         screen.waitForKey = [] { waitForKeyOnPage(); };
+        screen.inputEchoed = true;
         screen.clear = [](std::ostream& out) { out << terminalClear; };
         screen.columns = terminalColumns();
         // Both end a row in the page's terminal; the carriage return tells them from the game's own

@@ -219,6 +219,7 @@ TerminalStreams openTerminal()
         input = &stream;
         ::SetConsoleCtrlHandler(restoreInputModeOnCtrl, TRUE);
         screen.waitForKey = [in] { waitForKeyAtConsole(in); };
+        screen.inputEchoed = true;
     }
     const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
     const bool outputAtConsole = isConsole(out);
