@@ -2,6 +2,7 @@
 
 #include "text/Utf8.hpp"
 
+#include <csignal>
 #include <utility>
 
 namespace {
@@ -28,15 +29,15 @@ bool LineDiscipline::isExtendedKey(unsigned char byte, unsigned char key) const
     return editing_.extendedKeys && key != 0 && byte == key;
 }
 
-LineDiscipline::SignalKey LineDiscipline::signalKeyOf(unsigned char byte) const
+int LineDiscipline::signalOf(unsigned char byte) const
 {
     if (!editing_.signals || byte == 0) {
-        return SignalKey::none;
+        return 0;
     }
-    return byte == editing_.interrupt ? SignalKey::interrupt
-        : byte == editing_.quit       ? SignalKey::quit
-        : byte == editing_.suspend    ? SignalKey::suspend
-                                      : SignalKey::none;
+    return byte == editing_.interrupt ? SIGINT
+        : byte == editing_.quit       ? SIGQUIT
+        : byte == editing_.suspend    ? SIGTSTP
+                                      : 0;
 }
 
 bool LineDiscipline::isLineEnd(unsigned char byte) const
@@ -64,12 +65,12 @@ void LineDiscipline::receive(unsigned char byte, bool shown)
         literalNext_ = false;
         line_ += static_cast<char>(byte);
         echoCharacter(byte);
-    } else if (const SignalKey key = signalKeyOf(byte); key != SignalKey::none) {
+    } else if (const int signal = signalOf(byte); signal != 0) {
         if (editing_.discardAtSignal) {
             discard();
         }
         echoCharacter(byte);
-        signalKey_ = key;
+        signal_ = signal;
     } else if (byte == editing_.erase || byte == editing_.kill || isExtendedKey(byte, editing_.wordErase)) {
         erase(byte);
     } else if (isExtendedKey(byte, editing_.literalNext)) {
@@ -215,14 +216,14 @@ std::string LineDiscipline::takeEcho()
     return std::exchange(echo_, {});
 }
 
-bool LineDiscipline::hasSignalKey() const
+bool LineDiscipline::hasSignal() const
 {
-    return signalKey_ != SignalKey::none;
+    return signal_ != 0;
 }
 
-LineDiscipline::SignalKey LineDiscipline::takeSignalKey()
+int LineDiscipline::takeSignal()
 {
-    return std::exchange(signalKey_, SignalKey::none);
+    return std::exchange(signal_, 0);
 }
 
 void LineDiscipline::echoFromRowStart()

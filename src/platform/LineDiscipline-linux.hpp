@@ -12,19 +12,18 @@
 // and the line still being typed, which only later bytes can end.
 class LineDiscipline {
 public:
-    enum class SignalKey { none, interrupt, quit, suspend };
-
     explicit LineDiscipline(LineEditing editing);
 
     // `shown` bytes were typed in line mode: the terminal has echoed and edited them already.
     void receive(unsigned char byte, bool shown);
     // The echo of what was received since the last call.
     std::string takeEcho();
-    // A signal key received since the last call, as a terminal in line mode would have sent its
-    // signal: what was kept is discarded first (unless NOFLSH), and the key echoed.
-    SignalKey takeSignalKey();
-    bool hasSignalKey() const;
-    SignalKey signalKeyOf(unsigned char byte) const;
+    // The signal of a signal key received since the last call (0 for none), as a terminal in line
+    // mode would have sent it: what was kept is discarded first (unless NOFLSH), and the key echoed.
+    int takeSignal();
+    bool hasSignal() const;
+    // SIGINT, SIGQUIT or SIGTSTP for the keyboard's signal keys, 0 for any other byte.
+    int signalOf(unsigned char byte) const;
 
     // The game has written since the last echo; its questions end with a line feed.
     void echoFromRowStart();
@@ -60,7 +59,7 @@ private:
     std::string line_;
     std::string echo_;
     bool literalNext_ = false;
-    SignalKey signalKey_ = SignalKey::none;
+    int signal_ = 0;
     // The echo's column as the kernel counts it, and where the line being typed began: a tab is
     // erased back to its stop.
     int column_ = 0;

@@ -8,10 +8,8 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <csignal>
 #include <poll.h>
 #include <string_view>
-#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace {
@@ -104,19 +102,6 @@ private:
     std::size_t left_ = 0;
 };
 
-bool moreComesWithin(int milliseconds)
-{
-    pollfd input{STDIN_FILENO, POLLIN, 0};
-    return ::poll(&input, 1, milliseconds) > 0;
-}
-
-// How many bytes the terminal holds that a read would return now.
-std::size_t bytesWaiting()
-{
-    int count = 0;
-    return ::ioctl(STDIN_FILENO, FIONREAD, &count) == 0 && count > 0 ? static_cast<std::size_t>(count) : 0;
-}
-
 bool readByte(unsigned char& byte)
 {
     while (true) {
@@ -168,11 +153,11 @@ bool TerminalInput::takeKeyByte(unsigned char& byte, bool firstOfKey)
             --shownWaiting_;
             return true;
         }
-        const LineDiscipline::SignalKey signal = read ? typedAhead_.signalKeyOf(byte) : LineDiscipline::SignalKey::none;
-        if (signal == LineDiscipline::SignalKey::none) {
+        const int signal = read ? typedAhead_.signalOf(byte) : 0;
+        if (signal == 0) {
             return read;
         }
-        actOn(signal);
+        raiseFromKeyboard(signal);
         if (!firstOfKey) {
             return false;
         }
@@ -261,25 +246,6 @@ TerminalInput::Typed TerminalInput::readTypedOn(unsigned char& byte) const
     return (input.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0 ? Typed::ended : Typed::nothing;
 }
 
-void TerminalInput::actOnSignalKey()
-{
-    actOn(typedAhead_.takeSignalKey());
-}
-
-void TerminalInput::actOn(LineDiscipline::SignalKey key)
-{
-    switch (key) {
-    case LineDiscipline::SignalKey::none:
-        return;
-    case LineDiscipline::SignalKey::interrupt:
-        return raiseFromKeyboard(SIGINT);
-    case LineDiscipline::SignalKey::quit:
-        return raiseFromKeyboard(SIGQUIT);
-    case LineDiscipline::SignalKey::suspend:
-        return raiseFromKeyboard(SIGTSTP);
-    }
-}
-
 // A Ctrl-Z typed at the terminal discarded what it held, so what the game holds of the same typing
 // goes too, as it would in line mode. After a stop the shell has written below the line being
 // typed, so the line is shown again where typing goes on, once the game has the terminal again.
@@ -352,7 +318,7 @@ void TerminalInput::receive(unsigned char byte)
     typedAhead_.receive(byte, shownWaiting_ > 0);
     shownWaiting_ -= shownWaiting_ > 0 ? 1 : 0;
     // Before anything after it is taken in, as the kernel sends a signal key's signal at once.
-    if (typedAhead_.hasSignalKey()) {
+    if (typedAhead_.hasSignal()) {
         writeEcho();
     }
 }
@@ -362,7 +328,7 @@ void TerminalInput::receive(unsigned char byte)
 // keys, which the kernel leaves to the game in key mode, must still act (and let output go on).
 void TerminalInput::writeEcho()
 {
-    if (typedAhead_.hasSignalKey()) {
+    if (typedAhead_.hasSignal()) {
         restartOutput();
     }
     std::string echo = typedAhead_.takeEcho();
@@ -383,12 +349,14 @@ void TerminalInput::writeEcho()
             break;
         }
         typedAhead_.receive(byte, false);
-        if (typedAhead_.hasSignalKey()) {
+        if (typedAhead_.hasSignal()) {
             restartOutput();
         }
         echo += typedAhead_.takeEcho();
     }
-    actOnSignalKey();
+    if (const int signal = typedAhead_.takeSignal(); signal != 0) {
+        raiseFromKeyboard(signal);
+    }
 }
 
 TerminalInput::int_type TerminalInput::underflow()

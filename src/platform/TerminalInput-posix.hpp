@@ -30,8 +30,6 @@ private:
     bool typeOnHeldLine();
     enum class Typed { byte, nothing, ended };
     Typed readTypedOn(unsigned char& byte) const;
-    void actOnSignalKey();
-    void actOn(LineDiscipline::SignalKey key);
     void noticeStops();
     bool readByteOfSameKey(unsigned char& byte);
     bool takeStoppedByte(unsigned char& byte);

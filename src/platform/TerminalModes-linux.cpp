@@ -39,26 +39,19 @@ Mode usualMode = foundMode;
 // after the change, and a handler that ran in between would think the terminal unchanged.
 void apply(Mode mode)
 {
-    const termios& settings = mode == typingMode ? typingSettings
-        : mode == pauseMode                      ? pauseSettings
-        : mode == keyMode                        ? keySettings
-        : mode == lineMode                       ? lineSettings
-                                                 : foundSettings;
+    const std::array<const termios*, 5> settingsOf{
+        &foundSettings, &lineSettings, &pauseSettings, &keySettings, &typingSettings};
+    const termios& settings = *settingsOf.at(mode);
     const SignalsHeld held;
     ::tcsetattr(STDIN_FILENO, TCSANOW, &settings);
     appliedMode = mode;
-}
-
-bool ownsTerminal()
-{
-    return ::tcgetpgrp(STDIN_FILENO) == ::getpgrp();
 }
 
 // Only while the game's job owns the terminal: a job in the background that changed it would be
 // stopped for it, and would take the terminal from the shell that has it then.
 void enterWantedMode()
 {
-    if (haveSettings != 0 && appliedMode != wantedMode && ownsTerminal()) {
+    if (haveSettings != 0 && appliedMode != wantedMode && inForeground()) {
         apply(static_cast<Mode>(static_cast<int>(wantedMode)));
     }
 }
@@ -117,19 +110,13 @@ volatile std::sig_atomic_t stoppedWithBytes = 0;
 // What the terminal holds, or what comes within a paste's pause if it holds nothing.
 std::size_t bytesWaitingSoon()
 {
-    int waiting = 0;
-    if (::ioctl(STDIN_FILENO, FIONREAD, &waiting) == 0 && waiting == 0) {
-        pollfd input{STDIN_FILENO, POLLIN, 0};
-        if (::poll(&input, 1, restOfPasteMilliseconds) <= 0 || ::ioctl(STDIN_FILENO, FIONREAD, &waiting) != 0) {
-            return 0;
-        }
-    }
-    return waiting > 0 ? static_cast<std::size_t>(waiting) : 0;
+    const std::size_t waiting = bytesWaiting();
+    return waiting == 0 && moreComesWithin(restOfPasteMilliseconds) ? bytesWaiting() : waiting;
 }
 
 void keepWhatWaitsForTheGame()
 {
-    if (appliedMode == foundMode || appliedMode == lineMode || !ownsTerminal()) {
+    if (appliedMode == foundMode || appliedMode == lineMode || !inForeground()) {
         return;
     }
     for (std::size_t waiting = bytesWaitingSoon(); waiting > 0; waiting = bytesWaitingSoon()) {
@@ -301,7 +288,7 @@ void raiseFromKeyboard(int signalNumber)
 
 bool inForeground()
 {
-    return ownsTerminal();
+    return ::tcgetpgrp(STDIN_FILENO) == ::getpgrp();
 }
 
 void enterLineMode()
@@ -313,12 +300,23 @@ bool enterLineModeUnlessBytesWait()
 {
     const SignalsHeld held;
     enterLineMode();
-    int waiting = 0;
-    if (::ioctl(STDIN_FILENO, FIONREAD, &waiting) != 0 || waiting == 0) {
+    if (bytesWaiting() == 0) {
         return true;
     }
     enterKeyMode();
     return false;
+}
+
+std::size_t bytesWaiting()
+{
+    int count = 0;
+    return ::ioctl(STDIN_FILENO, FIONREAD, &count) == 0 && count > 0 ? static_cast<std::size_t>(count) : 0;
+}
+
+bool moreComesWithin(int milliseconds)
+{
+    pollfd input{STDIN_FILENO, POLLIN, 0};
+    return ::poll(&input, 1, milliseconds) > 0;
 }
 
 int timesStopped()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 // All of the game's dealings with the settings of the terminal on standard input, in one place.
@@ -17,6 +18,11 @@
 
 // A terminal hands over a long paste in parts, one soon after another.
 constexpr int restOfPasteMilliseconds = 50;
+
+// How many bytes the terminal holds that a read would return now, and whether more come within
+// a time. Both are safe in a signal handler.
+std::size_t bytesWaiting();
+bool moreComesWithin(int milliseconds);
 
 // Called once at start when standard input is a terminal.
 void takeTerminal(bool eightBitCharacterSet);
